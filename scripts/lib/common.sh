@@ -1,0 +1,35 @@
+# Shared by scripts/run and scripts/test: the Debian packages the project needs, installed only
+# when missing, and the project's root folder.
+
+KESTAVON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+
+# Everything needed to build, run and test: compiler and build tools, the test and benchmark
+# libraries, Qt 6 Widgets with its platform plugins, and for the real-window test an X server,
+# xdotool and ImageMagick.
+KESTAVON_PACKAGES=(
+  g++ cmake ninja-build
+  libgtest-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins
+  xvfb xauth xdotool imagemagick x11-utils
+)
+
+# ensure_packages NAME...: installs the named Debian packages that are not installed yet.
+ensure_packages() {
+  local missing=()
+  local name
+  for name in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$name")
+    fi
+  done
+  if ((${#missing[@]} == 0)); then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  if ((EUID != 0)); then
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
