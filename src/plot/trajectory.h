@@ -1,0 +1,16 @@
+#pragma once
+
+#include "plot/surface.h"
+
+namespace kestavon {
+
+enum class View { XYPlane, Oblique };
+
+// One whole run: integrates the oscillator from a random start in [0, 1)^3 for 1000 time units
+// (1,000,001 steps) and draws each step as a green segment from the previous projected point.
+// The x-y plane run draws the axes first; the oblique run passes Pi and ViewAngle on to its
+// projection. The surface is not cleared. A run-time error ends the run where it happens, with the
+// segments drawn so far kept.
+void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle);
+
+}  // namespace kestavon
