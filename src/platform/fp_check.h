@@ -28,6 +28,7 @@ namespace fpdetail {
 inline constexpr unsigned kInvalid = 0x01;         // MXCSR.IE
 inline constexpr unsigned kDivisionByZero = 0x04;  // MXCSR.ZE
 inline constexpr unsigned kOverflow = 0x08;        // MXCSR.OE
+inline constexpr unsigned kFaults = kInvalid | kDivisionByZero | kOverflow;
 inline constexpr unsigned kAllStatusFlags = 0x3F;  // IE DE ZE OE UE PE
 
 inline unsigned readStatus() noexcept {
@@ -42,16 +43,20 @@ inline void fence(T& value) noexcept {
 }
 }  // namespace fpdetail
 
-// Starts a checked operation: flags left by other code must not be reported as its faults.
+// Starts a checked operation: flags left by other code must not be reported as its faults. Only
+// the fault flags matter, and they are almost always clear already; the status register is then
+// left alone, since writing it can stall the pipeline.
 inline void clearFpFaults() noexcept {
-  unsigned csr = fpdetail::readStatus() & ~fpdetail::kAllStatusFlags;
-  asm volatile("ldmxcsr %0" : : "m"(csr));
+  unsigned csr = fpdetail::readStatus();
+  if ((csr & fpdetail::kFaults) != 0) [[unlikely]] {
+    csr &= ~fpdetail::kAllStatusFlags;
+    asm volatile("ldmxcsr %0" : : "m"(csr));
+  }
 }
 
 // The fault flags raised since the last clear (zero when there is none).
 inline unsigned pendingFpFaults() noexcept {
-  return fpdetail::readStatus() &
-         (fpdetail::kInvalid | fpdetail::kDivisionByZero | fpdetail::kOverflow);
+  return fpdetail::readStatus() & fpdetail::kFaults;
 }
 
 #else  // portable fallback through <cfenv>

@@ -1,0 +1,137 @@
+#include "plot/projection.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/fp_check.h"
+#include "platform/run_time_error.h"
+
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
+#include <emmintrin.h>
+#endif
+
+namespace kestavon {
+
+namespace {
+
+[[noreturn]] void throwConversionOverflow(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g does not fit in a 16-bit integer", value);
+  throw RunTimeError(RunTimeFault::ConversionOverflow, text);
+}
+
+// cos and sin of the oblique angle Pi - Pi * ViewAngle / 180. The angle is formed afresh for
+// every point, but its cosine and sine are remembered for the last (Pi, ViewAngle) pair, bit for
+// bit: the same arguments give the same libm results, and two libm calls would cost more than the
+// rest of a point.
+struct ObliqueAxes {
+  double cosTheta, sinTheta;
+};
+
+ObliqueAxes obliqueAxes(double Pi, double ViewAngle) {
+  struct Memo {
+    std::uint64_t pi, viewAngle;
+    ObliqueAxes axes;
+    bool valid;
+  };
+  thread_local Memo memo{0, 0, {0, 0}, false};
+
+  const std::uint64_t piBits = std::bit_cast<std::uint64_t>(Pi);
+  const std::uint64_t angleBits = std::bit_cast<std::uint64_t>(ViewAngle);
+  if (memo.valid && memo.pi == piBits && memo.viewAngle == angleBits) return memo.axes;
+
+  clearFpFaults();
+  fpFence(Pi, ViewAngle);
+  double theta = Pi - ((Pi * ViewAngle) / 180);
+  fpFence(theta);
+  checkFpFaults();
+  // An infinite angle makes cos and sin invalid operations; they are checked like any other.
+  clearFpFaults();
+  ObliqueAxes axes{std::cos(theta), std::sin(theta)};
+  fpFence(axes.cosTheta, axes.sinTheta);
+  checkFpFaults();
+
+  memo = Memo{piBits, angleBits, axes, true};
+  return axes;
+}
+
+}  // namespace
+
+std::int16_t round16(double value) {
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
+  // One conversion under the default rounding (to nearest, ties to even). Out of the 32-bit range
+  // or NaN it gives INT32_MIN, which the range test below rejects too.
+  const int rounded = _mm_cvtsd_si32(_mm_set_sd(value));
+#else
+  if (!(std::fabs(value) < 2147483648.0)) throwConversionOverflow(value);
+  const int rounded = static_cast<int>(std::nearbyint(value));
+#endif
+  if (rounded < INT16_MIN || rounded > INT16_MAX) [[unlikely]] {
+    throwConversionOverflow(value);
+  }
+  return static_cast<std::int16_t>(rounded);
+}
+
+void Draw_Axis(PlotSurface& surface) {
+  const Colour yellow = RGB(255, 255, 0);
+  {
+    // The vertical axis through the middle of the width.
+    float width = surface.ScaleWidth();
+    float height = surface.ScaleHeight();
+    clearFpFaults();
+    fpFence(width, height);
+    float middle = width / 2;
+    fpFence(middle);
+    checkFpFaults();
+    surface.Line(middle, 0, middle, height, yellow);
+  }
+  {
+    // The horizontal axis through the middle of the height, drawn as H - H/2 down to H/2.
+    float width = surface.ScaleWidth();
+    float height = surface.ScaleHeight();
+    clearFpFaults();
+    fpFence(width, height);
+    float half = height / 2;
+    float top = height - half;
+    fpFence(half, top);
+    checkFpFaults();
+    surface.Line(0, top, width, half, yellow);
+  }
+}
+
+ScreenPoint ProjectXY(const PlotSurface& surface, const OscState& state, double sx, double sy) {
+  float width = surface.ScaleWidth();
+  float height = surface.ScaleHeight();
+  double x = state.x, y = state.y;
+  clearFpFaults();
+  fpFence(width, height, x, y, sx, sy);
+  float halfWidth = width / 2;
+  float halfHeight = height / 2;
+  double px = halfWidth + x * sx;
+  double py = height - (halfHeight + y * sy);
+  fpFence(px, py);
+  checkFpFaults();
+  return ScreenPoint{round16(px), round16(py)};
+}
+
+ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, double sx, double sy,
+                           double Pi, double ViewAngle) {
+  float width = surface.ScaleWidth();
+  float height = surface.ScaleHeight();
+  const ObliqueAxes axes = obliqueAxes(Pi, ViewAngle);
+  double cosTheta = axes.cosTheta, sinTheta = axes.sinTheta;
+  double x = state.x, y = state.y, z = state.z;
+  clearFpFaults();
+  fpFence(width, height, x, y, z, sx, sy, cosTheta, sinTheta);
+  float halfWidth = width / 2;
+  float halfHeight = height / 2;
+  double px = (cosTheta * x + y) * sx + halfWidth;
+  double py = height - ((sinTheta * x + z) * sy + halfHeight);
+  fpFence(px, py);
+  checkFpFaults();
+  return ScreenPoint{round16(px), round16(py)};
+}
+
+}  // namespace kestavon

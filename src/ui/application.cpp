@@ -1,0 +1,62 @@
+#include "ui/application.h"
+
+#include <QMessageBox>
+#include <iostream>
+
+#include "platform/run_time_error.h"
+#include "ui/end.h"
+
+namespace kestavon {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("kestavon"));
+  setApplicationDisplayName(QString::fromLatin1(kCaption));
+  setDesktopFileName(QStringLiteral("kestavon"));
+}
+
+// Qt delivers every event through notify, so an exception thrown by a slot or an event handler
+// passes through here on its way out of the event loop. Qt is not exception-safe beyond this
+// point: the program reports the error and ends instead of returning to the loop.
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    reportAndEnd(errorText(error));
+  } catch (...) {
+    reportAndEnd(QStringLiteral("Unexpected error of unknown type"));
+  }
+}
+
+QString Application::errorText(const std::exception& error) {
+  // A run-time error's message says what it is ("Run-time error: ..."); anything else is a fault
+  // of the program itself.
+  const QString text = QString::fromLocal8Bit(error.what());
+  if (dynamic_cast<const RunTimeError*>(&error) != nullptr) {
+    return text;
+  }
+  return QStringLiteral("Unexpected error: ") + text;
+}
+
+std::unique_ptr<QMessageBox> Application::makeErrorBox(const QString& text) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QString::fromLatin1(kCaption),
+                                           text, QMessageBox::Ok);
+  box->setTextFormat(Qt::PlainText);
+  return box;
+}
+
+void Application::reportAndEnd(const QString& text) {
+  std::cerr << kCaption << ": " << text.toLocal8Bit().constData() << std::endl;
+  // Without a display nobody could close the box: the report on standard error is all there is.
+  const QString platform = platformName();
+  if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+    // The box runs an event loop: keep the windows from taking clicks or firing a pending
+    // animated click meanwhile, so no handler runs after the error.
+    for (QWidget* window : topLevelWidgets()) {
+      window->setEnabled(false);
+    }
+    makeErrorBox(text)->exec();
+  }
+  endProgram(1);
+}
+
+}  // namespace kestavon

@@ -1,0 +1,109 @@
+#include "ui/frm_kestavon.h"
+
+#include <QPushButton>
+
+#include "dynamics/oscillator.h"
+#include "plot/projection.h"
+#include "plot/trajectory.h"
+#include "ui/application.h"
+#include "ui/end.h"
+#include "ui/picture_box.h"
+
+namespace kestavon {
+namespace {
+
+// A command button at a fixed place. No button is a default button: Enter does not click one.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& accessibleName, QRect geometry) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAccessibleName(accessibleName);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  button->setGeometry(geometry);
+  return button;
+}
+
+// Shows what a run drew when the handler ends, also when a run-time error ends it early.
+class RepaintWhenDone {
+ public:
+  explicit RepaintWhenDone(QWidget* widget) : m_widget(widget) {}
+  RepaintWhenDone(const RepaintWhenDone&) = delete;
+  RepaintWhenDone& operator=(const RepaintWhenDone&) = delete;
+  ~RepaintWhenDone() { m_widget->update(); }
+
+ private:
+  QWidget* m_widget;
+};
+
+}  // namespace
+
+frmKestavon::frmKestavon(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmKestavon"));
+  setWindowTitle(QString::fromLatin1(kCaption));
+  // Client area 9285 x 7170 twips; the frame stays resizable, but nothing moves with it.
+  resize(619, 478);
+
+  // Created in tab order: picGraph, cmdRun3D, cmdExit, cmdXY, cmdCls.
+  picGraph = new PictureBox(this);
+  picGraph->setObjectName(QStringLiteral("picGraph"));
+  picGraph->setAccessibleName(QStringLiteral("Trajectory plot"));
+  picGraph->setGeometry(32, 16, 553, 377);
+  cmdRun3D = makeButton(this, "cmdRun3D", QStringLiteral("&Run-3D"), QStringLiteral("Run-3D"),
+                        QRect(40, 416, 137, 41));
+  cmdExit = makeButton(this, "cmdExit", QStringLiteral("E&xit"), QStringLiteral("Exit"),
+                       QRect(472, 416, 121, 41));
+  cmdXY = makeButton(this, "cmdXY", QStringLiteral("XY &Plane"), QStringLiteral("XY Plane"),
+                     QRect(208, 416, 121, 41));
+  cmdCls = makeButton(this, "cmdCls", QStringLiteral("&Clear"), QStringLiteral("Clear"),
+                      QRect(344, 416, 121, 41));
+  setTabOrder(picGraph, cmdRun3D);
+  setTabOrder(cmdRun3D, cmdExit);
+  setTabOrder(cmdExit, cmdXY);
+  setTabOrder(cmdXY, cmdCls);
+
+  connect(cmdCls, &QPushButton::clicked, this, &frmKestavon::cmdCls_Click);
+  connect(cmdExit, &QPushButton::clicked, this, &frmKestavon::cmdExit_Click);
+  connect(cmdRun3D, &QPushButton::clicked, this, &frmKestavon::cmdRun3D_Click);
+  connect(cmdXY, &QPushButton::clicked, this, &frmKestavon::cmdXY_Click);
+
+  // The focus goes to picGraph when the window is first activated.
+  picGraph->setFocus();
+  Form_Load();
+}
+
+void frmKestavon::Draw_Axis() {
+  kestavon::Draw_Axis(*picGraph);
+  picGraph->update();
+}
+
+double frmKestavon::fx(double y, double z) const { return kestavon::fx(y, z); }
+
+double frmKestavon::fy(double x, double y) const { return kestavon::fy(x, y); }
+
+double frmKestavon::fz(double x, double z) const { return kestavon::fz(x, z); }
+
+void frmKestavon::cmdCls_Click() {
+  picGraph->Cls();
+  picGraph->update();
+}
+
+void frmKestavon::cmdExit_Click() { End(); }
+
+void frmKestavon::cmdRun3D_Click() {
+  const RepaintWhenDone repaint(picGraph);
+  TrajectoryRun(View::Oblique, *picGraph, Pi, ViewAngle);
+}
+
+void frmKestavon::cmdXY_Click() {
+  const RepaintWhenDone repaint(picGraph);
+  TrajectoryRun(View::XYPlane, *picGraph, Pi, ViewAngle);
+}
+
+void frmKestavon::Form_Load() {
+  Pi = 3.141592654;
+  ViewAngle = 120;
+  Draw_Axis();
+}
+
+}  // namespace kestavon
