@@ -55,9 +55,7 @@ void PictureBox::setCanvasScale(int scale) {
   // run of one colour becomes one Line through the runs' pixel positions; positions are a quarter
   // pixel in from the pixel's edge, so they fall in that pixel however the canvas rounds.
   const float twips = resampled->twipsPerPixel();
-  const auto position = [twips](int pixel) {
-    return (static_cast<float>(pixel) + 0.25f) * twips;
-  };
+  const auto position = [twips](int pixel) { return (static_cast<float>(pixel) + 0.25f) * twips; };
   const RasterCanvas& old = *m_canvas;
   const std::uint32_t black = toArgb(RGB(0, 0, 0));
   for (int y = 0; y < resampled->height(); ++y) {

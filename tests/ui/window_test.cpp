@@ -1,0 +1,456 @@
+// The window, headless: layout, keyboard, what the buttons draw, and how the program ends.
+// Endings (End, closing the window, an unhandled error) are checked in a child process: the test
+// program starts itself with "--scenario NAME", which opens the window and acts it out.
+
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/run_time_error.h"
+#include "plot/projection.h"
+#include "plot/trajectory.h"
+#include "ui/application.h"
+#include "ui/frm_kestavon.h"
+#include "ui/picture_box.h"
+
+using kestavon::frmKestavon;
+using kestavon::PictureBox;
+
+namespace {
+
+// The inner drawing area of picGraph, in window coordinates.
+const QRect kPlotArea(34, 18, 549, 373);
+
+struct Census {
+  int black = 0, yellow = 0, green = 0, other = 0;
+};
+
+Census census(const QImage& image) {
+  Census counts;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      switch (image.pixel(x, y) & 0xFFFFFFu) {
+        case 0x000000u:
+          ++counts.black;
+          break;
+        case 0xFFFF00u:
+          ++counts.yellow;
+          break;
+        case 0x00FF00u:
+          ++counts.green;
+          break;
+        default:
+          ++counts.other;
+      }
+    }
+  }
+  return counts;
+}
+
+// What the window shows of the plot area, in device pixels: not a fresh rendering of the widget,
+// so a drawing that was not followed by a repaint does not show here. (Qt 6.4's offscreen screen
+// grabs a wrong area when the device pixel ratio is not 1; there the widget renders itself.)
+QImage plotOnScreen(frmKestavon& window) {
+  if (window.devicePixelRatioF() != 1) {
+    return window.grab(kPlotArea).toImage();
+  }
+  return window.screen()
+      ->grabWindow(window.winId(), kPlotArea.x(), kPlotArea.y(), kPlotArea.width(),
+                   kPlotArea.height())
+      .toImage();
+}
+
+QPushButton* button(frmKestavon& window, const char* name) {
+  return window.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// One user action: "click:cmdXY" clicks a button, "key:P" presses Alt+P. Returns when the
+// button's handler has run (an access key clicks its button after a short animation).
+bool act(frmKestavon& window, const QString& action) {
+  static const QHash<QString, const char*> buttonForKey = {
+      {"R", "cmdRun3D"}, {"P", "cmdXY"}, {"C", "cmdCls"}, {"X", "cmdExit"}};
+  const QStringList parts = action.split(':');
+  const bool isKey = parts[0] == "key";
+  QPushButton* target =
+      button(window, isKey ? buttonForKey.value(parts[1]) : parts[1].toLatin1().constData());
+  if (target == nullptr) {
+    return false;
+  }
+  QSignalSpy clicked(target, &QPushButton::clicked);
+  if (isKey) {
+    QTest::keyClick(&window, QKeySequence(parts[1])[0].key(), Qt::AltModifier);
+    return clicked.count() == 1 || clicked.wait(5000);
+  }
+  QTest::mouseClick(target, Qt::LeftButton);
+  return clicked.count() == 1;
+}
+
+// Throws from Line after a number of segments, like a surface whose drawing call fails.
+class FailingSurface : public kestavon::PlotSurface {
+ public:
+  float ScaleWidth() const override { return 8235; }
+  float ScaleHeight() const override { return 5595; }
+  void Cls() override {}
+  void Line(float, float, float, float, kestavon::Colour) override {
+    if (++m_lines == 500) {
+      throw kestavon::RunTimeError(kestavon::RunTimeFault::OperationFailed, "test surface");
+    }
+  }
+
+ private:
+  int m_lines = 0;
+};
+
+// The child process's part: opens the window, does what `name` says, runs the event loop.
+int runScenario(const QString& name) {
+  frmKestavon window;
+  window.show();
+  window.activateWindow();
+  if (!QTest::qWaitForWindowActive(&window, 10000)) {
+    return 10;
+  }
+  // A guard for a broken End: the parent sees status 3 instead of waiting for ever.
+  QTimer::singleShot(60000, [] { std::_Exit(3); });
+  const auto markIfCalled = [](QPushButton* source, const char* mark) {
+    QObject::connect(source, &QPushButton::clicked, [mark] { std::cout << mark << std::endl; });
+  };
+  const QStringList parts = name.split(':');  // e.g. "fault-run:key"
+  const bool byKey = parts.value(1) == "key";
+  if (parts[0] == "exit") {
+    markIfCalled(button(window, "cmdExit"), "handler ran after End");
+    act(window, byKey ? "key:X" : "click:cmdExit");
+  } else if (parts[0] == "close") {
+    QTimer::singleShot(0, &window, &QWidget::close);
+  } else if (parts[0].startsWith("fault-")) {
+    QPushButton* cmdXY = button(window, "cmdXY");
+    const QString fault = parts[0];
+    QObject::connect(cmdXY, &QPushButton::clicked, [fault] {
+      if (fault == "fault-run") {
+        FailingSurface surface;
+        kestavon::TrajectoryRun(kestavon::View::XYPlane, surface, 3.141592654, 120);
+      } else if (fault == "fault-std") {
+        throw std::out_of_range("index 7 is out of range");
+      } else {
+        throw 42;
+      }
+    });
+    markIfCalled(cmdXY, "handler went on after the error");
+    act(window, byKey ? "key:P" : "click:cmdXY");
+  } else {
+    return 11;
+  }
+  return QApplication::exec();
+}
+
+struct ChildResult {
+  int status = -1;
+  QByteArray out, err;
+};
+
+ChildResult runChild(const QString& scenario) {
+  QProcess child;
+  child.start(QCoreApplication::applicationFilePath(), {"--scenario", scenario});
+  if (!child.waitForFinished(120000)) {
+    child.kill();
+    child.waitForFinished();
+    return {};
+  }
+  if (child.exitStatus() != QProcess::NormalExit) {
+    return {};
+  }
+  return {child.exitCode(), child.readAllStandardOutput(), child.readAllStandardError()};
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void layout_data();
+  void layout();
+  void tabOrderAndFirstFocus();
+  void actions_data();
+  void actions();
+  void runsAccumulate_data();
+  void runsAccumulate();
+  void crispOnThisScreen();
+  void canvasScaleKeepsDrawing_data();
+  void canvasScaleKeepsDrawing();
+  void forwardsOscillator();
+  void errorBox();
+  void endings_data();
+  void endings();
+
+ private:
+  frmKestavon& shownWindow();
+
+  std::unique_ptr<frmKestavon> m_window;
+};
+
+void WindowTest::init() { m_window = std::make_unique<frmKestavon>(); }
+
+void WindowTest::cleanup() { m_window.reset(); }
+
+frmKestavon& WindowTest::shownWindow() {
+  m_window->show();
+  m_window->activateWindow();
+  if (!QTest::qWaitForWindowActive(m_window.get(), 10000)) {
+    qWarning("the window did not become active");
+  }
+  return *m_window;
+}
+
+void WindowTest::layout_data() {
+  QTest::addColumn<QSize>("windowSize");
+  QTest::newRow("as opened") << QSize();
+  QTest::newRow("enlarged") << QSize(900, 700);
+  QTest::newRow("shrunk") << QSize(300, 200);
+}
+
+// Every control at its place, in pixels (twips / 15), whatever the size of the window.
+void WindowTest::layout() {
+  QFETCH(QSize, windowSize);
+  frmKestavon& window = shownWindow();
+  if (windowSize.isValid()) {
+    window.resize(windowSize);
+    QTRY_COMPARE(window.size(), windowSize);
+  } else {
+    QCOMPARE(window.size(), QSize(619, 478));
+  }
+  QCOMPARE(window.windowTitle(), QStringLiteral("Kestavon Ocsillator"));
+  QVERIFY(window.findChildren<QMenuBar*>().isEmpty());
+
+  auto* picGraph = window.findChild<PictureBox*>("picGraph");
+  QVERIFY(picGraph != nullptr);
+  QCOMPARE(picGraph->geometry(), QRect(32, 16, 553, 377));
+  QCOMPARE(picGraph->contentsRect(), QRect(2, 2, 549, 373));
+  QCOMPARE(picGraph->ScaleWidth(), 8235.0f);
+  QCOMPARE(picGraph->ScaleHeight(), 5595.0f);
+  QVERIFY(!picGraph->accessibleName().isEmpty());
+
+  const struct {
+    const char* name;
+    const char* caption;
+    QRect geometry;
+  } buttons[] = {
+      {"cmdRun3D", "&Run-3D", {40, 416, 137, 41}},
+      {"cmdExit", "E&xit", {472, 416, 121, 41}},
+      {"cmdXY", "XY &Plane", {208, 416, 121, 41}},
+      {"cmdCls", "&Clear", {344, 416, 121, 41}},
+  };
+  QCOMPARE(window.findChildren<QPushButton*>().size(), std::size(buttons));
+  for (const auto& expected : buttons) {
+    QPushButton* control = button(window, expected.name);
+    QVERIFY2(control != nullptr, expected.name);
+    QCOMPARE(control->text(), QString::fromLatin1(expected.caption));
+    QCOMPARE(control->geometry(), expected.geometry);
+    QVERIFY(!control->isDefault() && !control->autoDefault());
+    QVERIFY(!control->accessibleName().isEmpty());
+  }
+}
+
+void WindowTest::tabOrderAndFirstFocus() {
+  frmKestavon& window = shownWindow();
+  QTRY_COMPARE(QApplication::focusWidget(), window.findChild<QWidget*>("picGraph"));
+  QStringList visited;
+  for (int i = 0; i < 5; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+  }
+  QCOMPARE(visited, QStringList({"cmdRun3D", "cmdExit", "cmdXY", "cmdCls", "picGraph"}));
+}
+
+void WindowTest::actions_data() {
+  QTest::addColumn<QStringList>("steps");
+  QTest::addColumn<bool>("yellow");
+  QTest::addColumn<bool>("green");
+  QTest::newRow("axes when first shown") << QStringList() << true << false;
+  QTest::newRow("XY Plane by click") << QStringList{"click:cmdXY"} << true << true;
+  QTest::newRow("XY Plane by Alt+P") << QStringList{"key:P"} << true << true;
+  QTest::newRow("Clear by click") << QStringList{"click:cmdCls"} << false << false;
+  QTest::newRow("Clear by Alt+C") << QStringList{"key:C"} << false << false;
+  QTest::newRow("Clear, Run-3D by click")
+      << QStringList{"click:cmdCls", "click:cmdRun3D"} << false << true;
+  QTest::newRow("Alt+C, Alt+R") << QStringList{"key:C", "key:R"} << false << true;
+  QTest::newRow("Clear, XY Plane") << QStringList{"key:C", "key:P"} << true << true;
+  QTest::newRow("Run-3D over the axes") << QStringList{"key:R"} << true << true;
+}
+
+// What the screen shows after each sequence: the picture is black, yellow (axes) and green
+// (trajectories) and nothing else.
+void WindowTest::actions() {
+  QFETCH(QStringList, steps);
+  QFETCH(bool, yellow);
+  QFETCH(bool, green);
+  frmKestavon& window = shownWindow();
+  for (const QString& step : steps) {
+    QVERIFY2(act(window, step), qPrintable(step));
+  }
+  const auto shows = [&] {
+    const Census counts = census(plotOnScreen(window));
+    return (counts.yellow > 0) == yellow && (counts.green > 0) == green && counts.other == 0;
+  };
+  QTRY_VERIFY(shows());
+}
+
+void WindowTest::runsAccumulate_data() {
+  QTest::addColumn<QString>("run");
+  QTest::newRow("XY Plane") << "click:cmdXY";
+  QTest::newRow("Run-3D") << "click:cmdRun3D";
+}
+
+// A second run draws over the first: everything drawn stays drawn, and more is added.
+void WindowTest::runsAccumulate() {
+  QFETCH(QString, run);
+  frmKestavon& window = shownWindow();
+  QVERIFY(act(window, run));
+  QTRY_VERIFY(census(plotOnScreen(window)).green > 0);
+  const QImage first = plotOnScreen(window);
+  QVERIFY(act(window, run));
+  QTRY_VERIFY(plotOnScreen(window) != first);
+  const QImage second = plotOnScreen(window);
+  int added = 0;
+  for (int y = 0; y < first.height(); ++y) {
+    for (int x = 0; x < first.width(); ++x) {
+      const bool wasDrawn = (first.pixel(x, y) & 0xFFFFFFu) != 0;
+      const bool isDrawn = (second.pixel(x, y) & 0xFFFFFFu) != 0;
+      QVERIFY2(isDrawn || !wasDrawn, qPrintable(QStringLiteral("(%1, %2) lost").arg(x).arg(y)));
+      added += isDrawn && !wasDrawn ? 1 : 0;
+    }
+  }
+  QVERIFY(added > 0);
+}
+
+// The canvas has the screen's resolution (run with QT_SCALE_FACTOR=2 as well): the vertical axis
+// is one device pixel wide and no pixel is a blend of colours.
+void WindowTest::crispOnThisScreen() {
+  frmKestavon& window = shownWindow();
+  auto* picGraph = window.findChild<PictureBox*>("picGraph");
+  const qreal ratio = window.devicePixelRatioF();
+  const int scale = static_cast<int>(std::ceil(ratio));
+  QCOMPARE(picGraph->canvasScale(), scale);
+  QCOMPARE(picGraph->canvas().width(), 549 * scale);
+  QCOMPARE(picGraph->canvas().height(), 373 * scale);
+  QCOMPARE(picGraph->ScaleWidth(), 8235.0f);
+  QCOMPARE(picGraph->ScaleHeight(), 5595.0f);
+  if (ratio != scale) {
+    QSKIP("a fractional device pixel ratio is shown smoothed");
+  }
+  QImage shown;
+  QTRY_VERIFY((shown = plotOnScreen(window)).width() == 549 * scale && census(shown).yellow > 0);
+  QCOMPARE(census(shown).other, 0);
+  const int row = 10 * scale;  // above the horizontal axis
+  int axisPixels = 0;
+  for (int x = 0; x < shown.width(); ++x) {
+    axisPixels += (shown.pixel(x, row) & 0xFFFFFFu) == 0xFFFF00u ? 1 : 0;
+  }
+  QCOMPARE(axisPixels, 1);
+}
+
+void WindowTest::canvasScaleKeepsDrawing_data() {
+  QTest::addColumn<int>("from");
+  QTest::addColumn<int>("to");
+  QTest::newRow("1 -> 2") << 1 << 2;
+  QTest::newRow("1 -> 3") << 1 << 3;
+  QTest::newRow("2 -> 1") << 2 << 1;
+  QTest::newRow("3 -> 2") << 3 << 2;
+}
+
+// Moving to a screen of another density keeps the drawing: each new pixel has the colour of the
+// old pixel it lies in.
+void WindowTest::canvasScaleKeepsDrawing() {
+  QFETCH(int, from);
+  QFETCH(int, to);
+  PictureBox box;
+  box.setCanvasScale(from);
+  kestavon::Draw_Axis(box);
+  box.Line(100, 200, 7000, 5000, kestavon::RGB(0, 255, 0));
+  box.Line(30, 30, 30, 30, kestavon::RGB(0, 0, 255));
+  const std::vector<std::uint32_t> before(box.canvas().pixels(),
+                                          box.canvas().pixels() + 549 * 373 * from * from);
+  box.setCanvasScale(to);
+  QCOMPARE(box.canvasScale(), to);
+  QCOMPARE(box.ScaleWidth(), 8235.0f);
+  QCOMPARE(box.ScaleHeight(), 5595.0f);
+  const int oldWidth = 549 * from;
+  for (int y = 0; y < box.canvas().height(); ++y) {
+    for (int x = 0; x < box.canvas().width(); ++x) {
+      const auto expected =
+          before[static_cast<std::size_t>(y * from / to * oldWidth + x * from / to)];
+      if (box.canvas().pixel(x, y) != expected) {
+        QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
+      }
+    }
+  }
+}
+
+// The window's fx, fy, fz take their arguments in the oscillator's order.
+void WindowTest::forwardsOscillator() {
+  QCOMPARE(m_window->fx(1, 2), -3.0);
+  QCOMPARE(m_window->fy(1, 2), 2 * 0.2 + 1);
+  QCOMPARE(m_window->fz(5.7, 3), 0.2);
+  QCOMPARE(m_window->fz(6.7, 3), (6.7 - 5.7) * 3 + 0.2);
+}
+
+void WindowTest::errorBox() {
+  const auto box = kestavon::Application::makeErrorBox(QStringLiteral("Run-time error: x"));
+  QCOMPARE(box->windowTitle(), QStringLiteral("Kestavon Ocsillator"));
+  QCOMPARE(box->text(), QStringLiteral("Run-time error: x"));
+  QCOMPARE(box->icon(), QMessageBox::Critical);
+}
+
+void WindowTest::endings_data() {
+  QTest::addColumn<QString>("scenario");
+  QTest::addColumn<int>("status");
+  QTest::addColumn<QString>("report");
+  const QString runError =
+      QStringLiteral("Kestavon Ocsillator: ") +
+      kestavon::RunTimeError(kestavon::RunTimeFault::OperationFailed, "test surface").what();
+  QTest::newRow("Exit by click") << "exit:click" << 0 << QString();
+  QTest::newRow("Exit by Alt+X") << "exit:key" << 0 << QString();
+  QTest::newRow("window closed") << "close" << 0 << QString();
+  QTest::newRow("run-time error, click") << "fault-run:click" << 1 << runError;
+  QTest::newRow("run-time error, Alt+P") << "fault-run:key" << 1 << runError;
+  QTest::newRow("other exception")
+      << "fault-std:click" << 1 << "Kestavon Ocsillator: Unexpected error: index 7 is out of range";
+  QTest::newRow("exception of no known type")
+      << "fault-int:click" << 1 << "Kestavon Ocsillator: Unexpected error of unknown type";
+}
+
+// How the program ends: End and closing the window with status 0, at once (a slot connected
+// after the handler does not run); an unhandled error reported on standard error, status 1.
+void WindowTest::endings() {
+  QFETCH(QString, scenario);
+  QFETCH(int, status);
+  QFETCH(QString, report);
+  const ChildResult result = runChild(scenario);
+  QCOMPARE(result.status, status);
+  QCOMPARE(result.out, QByteArray());
+  if (!report.isEmpty()) {
+    QVERIFY2(result.err.contains(report.toLocal8Bit() + '\n'), result.err.constData());
+  }
+}
+
+int main(int argc, char* argv[]) {
+  kestavon::Application app(argc, argv);
+  if (argc == 3 && QByteArray(argv[1]) == "--scenario") {
+    return runScenario(QString::fromLocal8Bit(argv[2]));
+  }
+  WindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"
