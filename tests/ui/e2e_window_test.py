@@ -1,0 +1,269 @@
+#!/usr/bin/env python3
+"""The real kestavon program in a real X server (Xvfb), used the way a person uses it.
+
+Keys go through xdotool to the focused window, pictures come from ImageMagick's `import`. Checks
+the caption and the size of the window, the axes at start, Alt+P (axes and trajectory), Alt+C
+(black), Alt+C then Alt+R (trajectory, no axes) and Alt+X (the program ends with status 0), and
+measures how long a click on "XY Plane" takes until its picture is on the screen.
+
+Usage: e2e_window_test.py KESTAVON [--screenshot FILE.png] [--timings N]
+Exit status 77 (skipped) where Xvfb is not installed.
+"""
+
+import argparse
+import ctypes
+import os
+import select
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+CAPTION = "Kestavon Ocsillator"
+CLIENT_SIZE = (619, 478)
+PLOT_AREA = (34, 18, 549, 373)  # picGraph's inner area in the window: x, y, width, height
+BUTTON_XY_CENTRE = (208 + 121 // 2, 416 + 41 // 2)
+BLACK, YELLOW, GREEN = (0, 0, 0), (255, 255, 0), (0, 255, 0)
+DEADLINE = 30.0  # seconds to wait for something that should happen well within one
+
+
+class Failure(Exception):
+    pass
+
+
+def run(*command, env):
+    return subprocess.run(command, env=env, check=True, capture_output=True, text=True,
+                          timeout=DEADLINE).stdout
+
+
+def wait_for(what, probe):
+    """Polls probe() until it returns a true value; fails after DEADLINE seconds."""
+    end = time.monotonic() + DEADLINE
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(0.05)
+
+
+def start_xvfb():
+    """Starts Xvfb on a display number it picks itself (-displayfd): no clash with a running one."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):
+        ready, _, _ = select.select([read_end], [], [], DEADLINE)
+        chunk = os.read(read_end, 16) if ready else b""
+        if not chunk:
+            server.kill()
+            raise Failure("Xvfb did not start")
+        number += chunk
+    os.close(read_end)
+    return server, ":" + number.decode().strip()
+
+
+def find_window(program, env):
+    if program.poll() is not None:
+        raise Failure(f"the program ended with status {program.returncode} before its window showed")
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{CAPTION}$"],
+                           env=env, capture_output=True, text=True, timeout=DEADLINE).stdout.split()
+    return found[0] if found else None
+
+
+def plot_census(window, env):
+    """Counts black, yellow, green and other pixels of the plot area in a screenshot."""
+    ppm = subprocess.run(["import", "-window", window, "-depth", "8", "ppm:-"], env=env, check=True,
+                         capture_output=True, timeout=DEADLINE).stdout
+    fields, offset = [], 0
+    while len(fields) < 4:  # P6 width height maxval, separated by single whitespace
+        start = offset
+        while ppm[offset:offset + 1] not in b" \t\r\n":
+            offset += 1
+        fields.append(ppm[start:offset])
+        offset += 1
+    width = int(fields[1])
+    x0, y0, plot_width, plot_height = PLOT_AREA
+    counts = {"black": 0, "yellow": 0, "green": 0, "other": 0}
+    names = {BLACK: "black", YELLOW: "yellow", GREEN: "green"}
+    for y in range(y0, y0 + plot_height):
+        row = ppm[offset + 3 * (y * width + x0):offset + 3 * (y * width + x0 + plot_width)]
+        for i in range(0, len(row), 3):
+            counts[names.get((row[i], row[i + 1], row[i + 2]), "other")] += 1
+    return counts
+
+
+def expect_plot(window, env, what, yellow, green):
+    seen = {}
+
+    def shows():
+        seen.update(plot_census(window, env))
+        good = ((seen["yellow"] > 0) == yellow and (seen["green"] > 0) == green
+                and seen["other"] == 0)
+        return dict(seen) if good else None
+    try:
+        counts = wait_for(what, shows)
+    except Failure as failure:
+        raise Failure(f"{failure}; the plot shows {seen}") from None
+    print(f"ok: {what}: {counts}")
+
+
+class XProbe:
+    """A direct X connection for timing: clicks through XTest and reads the plot area's pixels
+    with XGetImage, both far quicker than starting a program for each."""
+
+    class XImage(ctypes.Structure):
+        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                    ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)),
+                    ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                    ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                    ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                    ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                    ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong),
+                    ("obdata", ctypes.c_void_p), ("destroy_image", ctypes.c_void_p)]
+
+    def __init__(self, display):
+        self.xlib = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.xlib.XOpenDisplay.restype = ctypes.c_void_p
+        self.xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.xlib.XGetImage.restype = ctypes.POINTER(self.XImage)
+        self.xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                        ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                                        ctypes.c_ulong, ctypes.c_int]
+        self.xlib.XFlush.argtypes = [ctypes.c_void_p]
+        self.xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                   ctypes.c_ulong]
+        self.display = self.xlib.XOpenDisplay(display.encode())
+        if not self.display:
+            raise Failure("cannot open the X display for timing")
+
+    def click(self):
+        self.xtst.XTestFakeButtonEvent(self.display, 1, 1, 0)
+        self.xtst.XTestFakeButtonEvent(self.display, 1, 0, 0)
+        self.xlib.XFlush(self.display)
+
+    def plot_has_green(self, window):
+        x, y, width, height = PLOT_AREA
+        image = self.xlib.XGetImage(self.display, window, x, y, width, height, 0xFFFFFF, 2)
+        if not image:
+            raise Failure("XGetImage failed")
+        try:
+            info = image.contents
+            if info.bits_per_pixel != 32:
+                raise Failure(f"unexpected {info.bits_per_pixel} bits per pixel")
+            data = ctypes.string_at(info.data, info.bytes_per_line * info.height)
+        finally:
+            ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(image.contents.destroy_image)(image)
+        # Pixels are blue, green, red, pad: pure green starts with 00 FF 00 on a 4-byte boundary.
+        at = data.find(b"\x00\xff\x00")
+        while at >= 0:
+            if at % 4 == 0:
+                return True
+            at = data.find(b"\x00\xff\x00", at + 1)
+        return False
+
+    def close(self):
+        self.xlib.XCloseDisplay(self.display)
+
+
+def click_to_picture(window, display, env, count):
+    """Median time from a click on "XY Plane" until the run's trajectory is on the screen."""
+    probe = XProbe(display)
+    try:
+        window_id = int(window)
+        run("xdotool", "mousemove", "--window", window, *map(str, BUTTON_XY_CENTRE), env=env)
+        times = []
+        for _ in range(count):
+            run("xdotool", "key", "alt+c", env=env)
+            wait_for("a cleared plot", lambda: not probe.plot_has_green(window_id))
+            start = time.perf_counter()
+            probe.click()
+            while not probe.plot_has_green(window_id):
+                if time.perf_counter() - start > DEADLINE:
+                    raise Failure("the click drew nothing")
+                time.sleep(0.0005)
+            times.append((time.perf_counter() - start) * 1000)
+    finally:
+        probe.close()
+    print(f"click-to-picture (XY Plane, {count} runs): median {statistics.median(times):.1f} ms, "
+          f"min {min(times):.1f} ms, max {max(times):.1f} ms")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--screenshot", help="where to save the window after an x-y run (PNG)")
+    parser.add_argument("--timings", type=int, default=9, help="click-to-picture runs")
+    args = parser.parse_args()
+
+    if shutil.which("Xvfb") is None:
+        print("SKIPPED: Xvfb is not installed (scripts/test installs it)")
+        return SKIPPED
+    missing = [tool for tool in ("xdotool", "import", "xwininfo") if shutil.which(tool) is None]
+    if missing:
+        raise Failure("missing tools: " + ", ".join(missing))
+
+    server, display = start_xvfb()
+    program = None
+    with tempfile.TemporaryDirectory() as runtime_dir:
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_QPA_PLATFORM")}
+        env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime_dir)
+        try:
+            program = subprocess.Popen([args.program], env=env)
+            window = wait_for("the window", lambda: find_window(program, env))
+            caption = run("xdotool", "getwindowname", window, env=env).strip()
+            if caption != CAPTION:
+                raise Failure(f"caption {caption!r}")
+            geometry = run("xwininfo", "-id", window, env=env)
+            size = tuple(int(line.split(":")[1]) for line in geometry.splitlines()
+                         if line.strip().startswith(("Width:", "Height:")))
+            if size != CLIENT_SIZE:
+                raise Failure(f"window size {size}")
+            print(f"ok: window {window} {caption!r} {size[0]}x{size[1]} on {display}")
+
+            expect_plot(window, env, "axes at start", yellow=True, green=False)
+            run("xdotool", "windowfocus", "--sync", window, env=env)
+            run("xdotool", "key", "alt+p", env=env)
+            expect_plot(window, env, "Alt+P: axes and trajectory", yellow=True, green=True)
+            if args.screenshot:
+                run("import", "-window", window, args.screenshot, env=env)
+            run("xdotool", "key", "alt+c", env=env)
+            expect_plot(window, env, "Alt+C: black", yellow=False, green=False)
+            run("xdotool", "key", "alt+r", env=env)
+            expect_plot(window, env, "Alt+R after Alt+C: trajectory, no axes",
+                        yellow=False, green=True)
+
+            if args.timings > 0:
+                click_to_picture(window, display, env, args.timings)
+
+            run("xdotool", "windowfocus", "--sync", window, env=env)
+            run("xdotool", "key", "alt+x", env=env)
+            status = program.wait(timeout=DEADLINE)
+            if status != 0:
+                raise Failure(f"Alt+X: the program ended with status {status}")
+            print("ok: Alt+X ended the program with status 0")
+        finally:
+            if program is not None and program.poll() is None:
+                program.kill()
+                program.wait()
+            server.terminate()
+            server.wait()
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except (Failure, subprocess.SubprocessError) as error:
+        print(f"FAILED: {error}", file=sys.stderr)
+        sys.exit(1)
