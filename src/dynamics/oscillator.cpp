@@ -1,5 +1,7 @@
 #include "dynamics/oscillator.h"
 
+#include <cmath>
+
 #include "dynamics/oscillator_field.h"
 #include "platform/fp_check.h"
 
@@ -9,12 +11,14 @@ namespace {
 
 template <double (*formula)(double, double) noexcept>
 double checked(double a, double b) {
-  clearFpFaults();
-  fpFence(a, b);
-  double result = formula(a, b);
-  fpFence(result);
-  checkFpFaults();
-  return result;
+  return checkedArithmetic(
+      [=](auto fence) mutable {
+        fence(a, b);
+        double result = formula(a, b);
+        fence(result);
+        return result;
+      },
+      [](double result) { return std::isfinite(result); });
 }
 
 }  // namespace

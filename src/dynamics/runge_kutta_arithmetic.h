@@ -16,7 +16,9 @@ struct StageSlopes {
   double kx[4], ky[4], kz[4];
 };
 
-inline OscState rungeKuttaAdvance(const OscState& s, StageSlopes& k) noexcept {
+// Always inlined: as a call, the slopes would go through memory on the step's dependency chain.
+[[gnu::always_inline]] inline OscState rungeKuttaAdvance(const OscState& s,
+                                                         StageSlopes& k) noexcept {
   const double h = StepSize;
   const double x = s.x, y = s.y, z = s.z;
 

@@ -55,9 +55,7 @@ inline void clearFpFaults() noexcept {
 }
 
 // The fault flags raised since the last clear (zero when there is none).
-inline unsigned pendingFpFaults() noexcept {
-  return fpdetail::readStatus() & fpdetail::kFaults;
-}
+inline unsigned pendingFpFaults() noexcept { return fpdetail::readStatus() & fpdetail::kFaults; }
 
 #else  // portable fallback through <cfenv>
 
@@ -88,6 +86,50 @@ inline void checkFpFaults() {
   if (const unsigned flags = pendingFpFaults(); flags != 0) [[unlikely]] {
     throwFpFault(flags);
   }
+}
+
+// The two ways `checkedArithmetic` runs a computation: NoFence for the plain evaluation, PinFence
+// for the evaluation between a clear and a test of the flags.
+struct NoFence {
+  template <std::floating_point... T>
+  void operator()(T&...) const noexcept {}
+};
+struct PinFence {
+  template <std::floating_point... T>
+  void operator()(T&... values) const noexcept {
+    fpFence(values...);
+  }
+};
+
+template <class Compute>
+[[gnu::noinline, gnu::cold]] auto evaluateTestingFlags(Compute compute) {
+  clearFpFaults();
+  auto result = compute(PinFence{});
+  checkFpFaults();
+  return result;
+}
+
+// Checked evaluation of arithmetic built only from +, -, * and division by non-zero finite
+// constants, in which every intermediate value feeds a result.
+//
+// Every fault leaves an infinity or a NaN at the operation that raised it (overflow and division
+// by zero an infinity, an invalid operation a NaN), and through such arithmetic a non-finite value
+// always reaches the results. So when `allFinite(result)` holds, no fault occurred, and the status
+// register is not touched: each read of it waits for all the arithmetic before it, which costs
+// more than the arithmetic of a whole integration step. Otherwise the computation runs again
+// between a clear and a test of the flags, which raises the fault, so flags left by other code are
+// never taken for its own; a non-finite input carried through without a fault is returned as it
+// is. Both evaluations give the same bits.
+//
+// `compute(fence)` calls `fence` on its inputs first and on its results last; the second
+// evaluation pins them there, so that it really happens and happens between clear and test.
+template <class Compute, class AllFinite>
+inline auto checkedArithmetic(Compute compute, AllFinite allFinite) {
+  auto result = compute(NoFence{});
+  if (allFinite(result)) [[likely]] {
+    return result;
+  }
+  return evaluateTestingFlags(compute);
 }
 
 }  // namespace kestavon

@@ -57,6 +57,13 @@ ObliqueAxes obliqueAxes(double Pi, double ViewAngle) {
   return axes;
 }
 
+// A projected point before its conversion to 16-bit integers.
+struct Coordinates {
+  double px, py;
+};
+
+bool bothFinite(const Coordinates& c) { return std::isfinite(c.px) && std::isfinite(c.py); }
+
 }  // namespace
 
 std::int16_t round16(double value) {
@@ -104,16 +111,17 @@ void Draw_Axis(PlotSurface& surface) {
 ScreenPoint ProjectXY(const PlotSurface& surface, const OscState& state, double sx, double sy) {
   float width = surface.ScaleWidth();
   float height = surface.ScaleHeight();
-  double x = state.x, y = state.y;
-  clearFpFaults();
-  fpFence(width, height, x, y, sx, sy);
-  float halfWidth = width / 2;
-  float halfHeight = height / 2;
-  double px = halfWidth + x * sx;
-  double py = height - (halfHeight + y * sy);
-  fpFence(px, py);
-  checkFpFaults();
-  return ScreenPoint{round16(px), round16(py)};
+  const Coordinates point = checkedArithmetic(
+      [=, x = state.x, y = state.y](auto fence) mutable {
+        fence(width, height, x, y, sx, sy);
+        const float halfWidth = width / 2;
+        const float halfHeight = height / 2;
+        Coordinates c{halfWidth + x * sx, height - (halfHeight + y * sy)};
+        fence(c.px, c.py);
+        return c;
+      },
+      bothFinite);
+  return ScreenPoint{round16(point.px), round16(point.py)};
 }
 
 ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, double sx, double sy,
@@ -121,17 +129,19 @@ ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, do
   float width = surface.ScaleWidth();
   float height = surface.ScaleHeight();
   const ObliqueAxes axes = obliqueAxes(Pi, ViewAngle);
-  double cosTheta = axes.cosTheta, sinTheta = axes.sinTheta;
-  double x = state.x, y = state.y, z = state.z;
-  clearFpFaults();
-  fpFence(width, height, x, y, z, sx, sy, cosTheta, sinTheta);
-  float halfWidth = width / 2;
-  float halfHeight = height / 2;
-  double px = (cosTheta * x + y) * sx + halfWidth;
-  double py = height - ((sinTheta * x + z) * sy + halfHeight);
-  fpFence(px, py);
-  checkFpFaults();
-  return ScreenPoint{round16(px), round16(py)};
+  const Coordinates point = checkedArithmetic(
+      [=, x = state.x, y = state.y, z = state.z, cosTheta = axes.cosTheta,
+       sinTheta = axes.sinTheta](auto fence) mutable {
+        fence(width, height, x, y, z, sx, sy, cosTheta, sinTheta);
+        const float halfWidth = width / 2;
+        const float halfHeight = height / 2;
+        Coordinates c{(cosTheta * x + y) * sx + halfWidth,
+                      height - ((sinTheta * x + z) * sy + halfHeight)};
+        fence(c.px, c.py);
+        return c;
+      },
+      bothFinite);
+  return ScreenPoint{round16(point.px), round16(point.py)};
 }
 
 }  // namespace kestavon
