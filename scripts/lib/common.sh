@@ -13,6 +13,12 @@ KESTAVON_PACKAGES=(
   xvfb xauth xdotool imagemagick x11-utils
 )
 
+# For scripts/test's static checks and fuzzing: clang-tidy and clang-format, clang with its
+# sanitizer and libFuzzer run-time.
+KESTAVON_CHECK_PACKAGES=(
+  clang clang-tidy clang-format libclang-rt-14-dev
+)
+
 # ensure_packages NAME...: installs the named Debian packages that are not installed yet.
 ensure_packages() {
   local missing=()
