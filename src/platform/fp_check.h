@@ -1,14 +1,19 @@
 #pragma once
 
-// Checked floating-point arithmetic. A checked operation clears the sticky fault flags, fences its
-// inputs, computes, fences its results and then tests the flags once: the flags accumulate, so one
-// test sees an invalid operation, a division by zero or an overflow anywhere in between.
+// Checked floating-point arithmetic: an invalid operation, a division by zero or an overflow
+// raises RunTimeError instead of letting the value go on.
 //
-// GCC does not honour FENV_ACCESS: without the fences it may move arithmetic across the flag
-// access. Each fence is an empty volatile asm that takes the value in a register, so the value
-// must exist at that point, and volatile asms keep their order among themselves. On x86-64 the
-// flags are read and cleared in the SSE status register directly; glibc's feclearexcept also
-// rewrites the x87 environment and costs about ten times the arithmetic of an integration step.
+// The status flags: a checked operation clears the sticky fault flags, fences its inputs,
+// computes, fences its results and then tests the flags once; the flags accumulate, so one test
+// sees a fault anywhere in between. GCC does not honour FENV_ACCESS: without the fences it may
+// move arithmetic across the flag access. Each fence is an empty volatile asm that takes the value
+// in a register, so the value must exist at that point, and volatile asms keep their order among
+// themselves. On x86-64 the flags are read and cleared in the SSE status register directly;
+// glibc's feclearexcept also rewrites the x87 environment and costs about ten times the
+// arithmetic of an integration step.
+//
+// The hot paths (the step, the projections, fx, fy, fz) use checkedArithmetic at the end of this
+// file, which consults the flags only when a result is not finite.
 
 #include <concepts>
 
