@@ -9,6 +9,7 @@
 #include "platform/run_time_error.h"
 #include "support/bit_exact.h"
 #include "support/named_case.h"
+#include "support/raises_fault.h"
 
 namespace kestavon {
 namespace {
@@ -79,12 +80,7 @@ class OscillatorFaultTest : public testing::TestWithParam<FaultCase> {};
 
 TEST_P(OscillatorFaultTest, RaisesInsteadOfReturning) {
   const FaultCase& c = GetParam();
-  try {
-    const double value = call(c.function, c.a, c.b);
-    FAIL() << "returned " << value;
-  } catch (const RunTimeError& error) {
-    EXPECT_EQ(error.fault(), c.expected);
-  }
+  EXPECT_TRUE(testing_support::raisesFault([&] { call(c.function, c.a, c.b); }, c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,6 +6,7 @@
 
 #include "platform/run_time_error.h"
 #include "support/named_case.h"
+#include "support/raises_fault.h"
 #include "support/recording_surface.h"
 
 namespace kestavon {
@@ -83,12 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Values, Round16Test,
 class Round16OverflowTest : public testing::TestWithParam<double> {};
 
 TEST_P(Round16OverflowTest, RaisesConversionOverflow) {
-  try {
-    const std::int16_t value = round16(GetParam());
-    FAIL() << "returned " << value;
-  } catch (const RunTimeError& error) {
-    EXPECT_EQ(error.fault(), RunTimeFault::ConversionOverflow);
-  }
+  EXPECT_TRUE(
+      testing_support::raisesFault([] { round16(GetParam()); }, RunTimeFault::ConversionOverflow));
 }
 
 INSTANTIATE_TEST_SUITE_P(OutOfRange, Round16OverflowTest,
@@ -125,16 +122,14 @@ class ProjectionFaultTest : public testing::TestWithParam<ProjectionFaultCase> {
 TEST_P(ProjectionFaultTest, RaisesTheRunTimeError) {
   const ProjectionFaultCase& c = GetParam();
   RecordingSurface surface(8235, 5595);
-  try {
+  const auto project = [&] {
     if (c.oblique) {
       ProjectOblique(surface, c.state, c.sx, 93.25, c.pi, kViewAngle);
     } else {
       ProjectXY(surface, c.state, c.sx, 139.875);
     }
-    FAIL() << "no error raised";
-  } catch (const RunTimeError& error) {
-    EXPECT_EQ(error.fault(), c.expected);
-  }
+  };
+  EXPECT_TRUE(testing_support::raisesFault(project, c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(

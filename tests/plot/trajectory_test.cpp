@@ -8,6 +8,7 @@
 
 #include "platform/run_time_error.h"
 #include "plot/raster_canvas.h"
+#include "support/raises_fault.h"
 #include "support/recording_surface.h"
 
 namespace kestavon {
@@ -80,12 +81,9 @@ TEST(TrajectoryRunTest, EachRunStartsFromANewRandomState) {
 TEST(TrajectoryRunTest, ProjectionOverflowEndsTheRunAndKeepsWhatWasDrawn) {
   // So wide that W/2 + x * sx passes 32767 once x exceeds about 1.4.
   RecordingSurface surface(60000, 5595);
-  try {
-    TrajectoryRun(View::XYPlane, surface, kPi, kViewAngle);
-    FAIL() << "no error raised";
-  } catch (const RunTimeError& error) {
-    EXPECT_EQ(error.fault(), RunTimeFault::ConversionOverflow);
-  }
+  EXPECT_TRUE(
+      testing_support::raisesFault([&] { TrajectoryRun(View::XYPlane, surface, kPi, kViewAngle); },
+                                   RunTimeFault::ConversionOverflow));
   EXPECT_GT(surface.lines.size(), 2u + 10u);
   EXPECT_LT(surface.lines.size(), 2 + kSegmentsPerRun);
   expectChainOfSegments(surface.lines, 2);
@@ -96,12 +94,9 @@ TEST(TrajectoryRunTest, FailingSurfaceStopsTheRunWithItsError) {
   surface.onLine = [](std::size_t count) {
     if (count == 1000) throw RunTimeError(RunTimeFault::OperationFailed, "device lost");
   };
-  try {
-    TrajectoryRun(View::Oblique, surface, kPi, kViewAngle);
-    FAIL() << "no error raised";
-  } catch (const RunTimeError& error) {
-    EXPECT_EQ(error.fault(), RunTimeFault::OperationFailed);
-  }
+  EXPECT_TRUE(
+      testing_support::raisesFault([&] { TrajectoryRun(View::Oblique, surface, kPi, kViewAngle); },
+                                   RunTimeFault::OperationFailed));
   EXPECT_EQ(surface.lines.size(), 1000u);
 }
 
