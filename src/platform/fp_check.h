@@ -97,7 +97,7 @@ inline void checkFpFaults() {
 // for the evaluation between a clear and a test of the flags.
 struct NoFence {
   template <std::floating_point... T>
-  void operator()(T&...) const noexcept {}
+  void operator()(T&... /*values*/) const noexcept {}
 };
 struct PinFence {
   template <std::floating_point... T>

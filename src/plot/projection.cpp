@@ -38,8 +38,8 @@ ObliqueAxes obliqueAxes(double Pi, double ViewAngle) {
   };
   thread_local Memo memo{0, 0, {0, 0}, false};
 
-  const std::uint64_t piBits = std::bit_cast<std::uint64_t>(Pi);
-  const std::uint64_t angleBits = std::bit_cast<std::uint64_t>(ViewAngle);
+  const auto piBits = std::bit_cast<std::uint64_t>(Pi);
+  const auto angleBits = std::bit_cast<std::uint64_t>(ViewAngle);
   if (memo.valid && memo.pi == piBits && memo.viewAngle == angleBits) return memo.axes;
 
   clearFpFaults();

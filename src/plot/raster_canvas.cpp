@@ -69,29 +69,24 @@ double pointAt(double boundary, double a1, double b1, double a2, double b2) {
   return b1 + (b2 - b1) * ((boundary - a1) / (a2 - a1));
 }
 
-}  // namespace
+// Where a point lies beyond the clip box: one bit for each boundary it is beyond.
+enum : unsigned { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
 
-void RasterCanvas::drawClipped(double x1, double y1, double x2, double y2, std::uint32_t argb) {
-  if (!(std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2))) return;
-  const double lowX = -1, highX = m_width, lowY = -1, highY = m_height;
-  enum : unsigned { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
-  const auto outcode = [&](double x, double y) {
+struct ClipBox {
+  double lowX, highX, lowY, highY;
+
+  unsigned outcode(double x, double y) const {
     unsigned code = 0;
     if (x < lowX) code |= kLeft;
     if (x > highX) code |= kRight;
     if (y < lowY) code |= kAbove;
     if (y > highY) code |= kBelow;
     return code;
-  };
-  unsigned code1 = outcode(x1, y1), code2 = outcode(x2, y2);
-  // Each pass settles one boundary of one end, so four passes suffice.
-  for (int pass = 0; pass < 4 && (code1 | code2) != 0; ++pass) {
-    if ((code1 & code2) != 0) return;  // both ends beyond the same boundary
-    const bool moveFirst = code1 != 0;
-    double& x = moveFirst ? x1 : x2;
-    double& y = moveFirst ? y1 : y2;
-    const double otherX = moveFirst ? x2 : x1, otherY = moveFirst ? y2 : y1;
-    const unsigned code = moveFirst ? code1 : code2;
+  }
+
+  // Moves the end (x, y), beyond the boundaries in `code`, along the line through (otherX, otherY)
+  // onto one of those boundaries: a vertical one if it is beyond one, else a horizontal one.
+  void moveOntoBoundary(unsigned code, double& x, double& y, double otherX, double otherY) const {
     if ((code & (kLeft | kRight)) != 0) {
       const double boundary = (code & kLeft) != 0 ? lowX : highX;
       y = pointAt(boundary, x, y, otherX, otherY);
@@ -101,7 +96,25 @@ void RasterCanvas::drawClipped(double x1, double y1, double x2, double y2, std::
       x = pointAt(boundary, y, x, otherY, otherX);
       y = boundary;
     }
-    (moveFirst ? code1 : code2) = outcode(x, y);
+  }
+};
+
+}  // namespace
+
+void RasterCanvas::drawClipped(double x1, double y1, double x2, double y2, std::uint32_t argb) {
+  if (!(std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2))) return;
+  const ClipBox box{-1, static_cast<double>(m_width), -1, static_cast<double>(m_height)};
+  unsigned code1 = box.outcode(x1, y1), code2 = box.outcode(x2, y2);
+  // Each pass settles one boundary of one end, so four passes suffice.
+  for (int pass = 0; pass < 4 && (code1 | code2) != 0; ++pass) {
+    if ((code1 & code2) != 0) return;  // both ends beyond the same boundary
+    if (code1 != 0) {
+      box.moveOntoBoundary(code1, x1, y1, x2, y2);
+      code1 = box.outcode(x1, y1);
+    } else {
+      box.moveOntoBoundary(code2, x2, y2, x1, y1);
+      code2 = box.outcode(x2, y2);
+    }
   }
   if ((code1 | code2) != 0) return;
   drawPixels(static_cast<int>(std::floor(x1)), static_cast<int>(std::floor(y1)),
