@@ -1,8 +1,9 @@
 // A whole run's worth of integration steps (1,000,001), checked against bare.
 //
-// BareLoop is the reference of every figure in this program: the same arithmetic in the same order with no fault checks and no
-// call boundary. CheckedSteps calls the program's RungeKuttaStep, which clears, fences and tests
-// the floating-point flags on every step. Target: CheckedSteps <= 1.10x BareLoop.
+// BareLoop is the reference of every figure in this program: the same arithmetic in the same order
+// with no fault checks and no call boundary. CheckedSteps calls the program's RungeKuttaStep, which
+// clears, fences and tests the floating-point flags on every step. Target: CheckedSteps <= 1.10x
+// BareLoop.
 
 #include <benchmark/benchmark.h>
 
@@ -22,7 +23,8 @@ void BareLoop(benchmark::State& bench) {
   for (auto _ : bench) {
     OscState state = kStart;
     kestavon::field::StageSlopes slopes;
-    for (int n = 0; n < kStepsPerRun; ++n) state = kestavon::field::rungeKuttaAdvance(state, slopes);
+    for (int n = 0; n < kStepsPerRun; ++n)
+      state = kestavon::field::rungeKuttaAdvance(state, slopes);
     benchmark::DoNotOptimize(state);
     benchmark::DoNotOptimize(slopes);
   }

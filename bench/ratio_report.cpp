@@ -52,8 +52,7 @@ int runWithRatios(int argc, char** argv, const char* referenceName) {
     std::printf("\nreference %s was not run: no ratios\n", referenceName);
     return 0;
   }
-  std::printf("\nmedian real time as a ratio to %s (%.3f ms):\n", referenceName,
-              reference->second);
+  std::printf("\nmedian real time as a ratio to %s (%.3f ms):\n", referenceName, reference->second);
   for (const auto& [name, time] : collector.medians()) {
     std::printf("  %-28s %6.3f ms  %5.2fx\n", name.c_str(), time, time / reference->second);
   }

@@ -30,7 +30,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 QString Application::errorText(const std::exception& error) {
   // A run-time error's message says what it is ("Run-time error: ..."); anything else is a fault
   // of the program itself.
-  const QString text = QString::fromLocal8Bit(error.what());
+  QString text = QString::fromLocal8Bit(error.what());
   if (dynamic_cast<const RunTimeError*>(&error) != nullptr) {
     return text;
   }
