@@ -51,11 +51,6 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2, Colour colour) {
   drawClipped(x1 / scale, y1 / scale, x2 / scale, y2 / scale, argb);
 }
 
-// Clips the segment to the canvas grown by a pixel on each side (Cohen-Sutherland, in double) and
-// draws what is left with a bounds test per pixel. Each clip moves an end onto the boundary it
-// lies beyond: that coordinate becomes the boundary exactly, and the other is interpolated with a
-// ratio in [0, 1], so it stays between the two ends and nothing can overflow. With ends beyond
-// about 2^40 pixels the line is placed only as precisely as a double allows (a pixel or so).
 namespace {
 
 // The second coordinate of the point whose first coordinate is `boundary`, on the line through
@@ -101,6 +96,11 @@ struct ClipBox {
 
 }  // namespace
 
+// Clips the segment to the canvas grown by a pixel on each side (Cohen-Sutherland, in double) and
+// draws what is left with a bounds test per pixel. Each clip moves an end onto the boundary it
+// lies beyond: that coordinate becomes the boundary exactly, and the other is interpolated with a
+// ratio in [0, 1], so it stays between the two ends and nothing can overflow. With ends beyond
+// about 2^40 pixels the line is placed only as precisely as a double allows (a pixel or so).
 void RasterCanvas::drawClipped(double x1, double y1, double x2, double y2, std::uint32_t argb) {
   if (!(std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2))) return;
   const ClipBox box{-1, static_cast<double>(m_width), -1, static_cast<double>(m_height)};
