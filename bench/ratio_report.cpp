@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -32,13 +33,17 @@ class MedianCollector : public benchmark::ConsoleReporter {
 }  // namespace
 
 int runWithRatios(int argc, char** argv, const char* referenceName) {
+  // Nine repetitions in random order unless told otherwise: a burst of load from elsewhere then
+  // falls on every benchmark alike instead of on one of them.
   std::vector<char*> args(argv, argv + argc);
-  std::string repetitions = "--benchmark_repetitions=5";
-  bool repetitionsGiven = false;
-  for (char* arg : args) {
-    repetitionsGiven = repetitionsGiven || std::string(arg).starts_with("--benchmark_repetitions");
-  }
-  if (!repetitionsGiven) args.insert(args.begin() + 1, repetitions.data());
+  std::string repetitions = "--benchmark_repetitions=9";
+  std::string interleaving = "--benchmark_enable_random_interleaving=true";
+  const auto given = [&](const char* flag) {
+    return std::any_of(args.begin() + 1, args.end(),
+                       [flag](const char* arg) { return std::string(arg).starts_with(flag); });
+  };
+  if (!given("--benchmark_repetitions")) args.push_back(repetitions.data());
+  if (!given("--benchmark_enable_random_interleaving")) args.push_back(interleaving.data());
   int count = static_cast<int>(args.size());
 
   benchmark::Initialize(&count, args.data());

@@ -1,7 +1,5 @@
 #include "dynamics/oscillator.h"
 
-#include <cmath>
-
 #include "dynamics/oscillator_field.h"
 #include "platform/fp_check.h"
 
@@ -11,14 +9,12 @@ namespace {
 
 template <double (*formula)(double, double) noexcept>
 double checked(double a, double b) {
-  return checkedArithmetic(
-      [=](auto fence) mutable {
-        fence(a, b);
-        double result = formula(a, b);
-        fence(result);
-        return result;
-      },
-      [](double result) { return std::isfinite(result); });
+  clearFpFaults();
+  fpFence(a, b);
+  double result = formula(a, b);
+  fpFence(result);
+  checkFpFaults();
+  return result;
 }
 
 }  // namespace

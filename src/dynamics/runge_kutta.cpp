@@ -1,7 +1,6 @@
 #include "dynamics/runge_kutta.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "dynamics/runge_kutta_arithmetic.h"
 #include "platform/fp_check.h"
@@ -10,19 +9,17 @@ namespace kestavon {
 
 void RungeKuttaStep(OscState& state, std::array<double, 4>& kx, std::array<double, 4>& ky,
                     std::array<double, 4>& kz) {
+  clearFpFaults();
+  OscState start = state;
+  fpFence(start.x, start.y, start.z);
+
   field::StageSlopes slopes;
-  const OscState next = checkedArithmetic(
-      [&](auto fence) {
-        OscState start = state;
-        fence(start.x, start.y, start.z);
-        OscState end = field::rungeKuttaAdvance(start, slopes);
-        fence(end.x, end.y, end.z);
-        return end;
-      },
-      // Every argument and every slope feeds the new state.
-      [](const OscState& end) {
-        return std::isfinite(end.x) && std::isfinite(end.y) && std::isfinite(end.z);
-      });
+  OscState next = field::rungeKuttaAdvance(start, slopes);
+
+  // Every argument and every slope feeds the new state, so once it exists the flags cover the
+  // whole step.
+  fpFence(next.x, next.y, next.z);
+  checkFpFaults();
 
   std::copy_n(slopes.kx, 4, kx.begin());
   std::copy_n(slopes.ky, 4, ky.begin());

@@ -12,8 +12,9 @@
 // glibc's feclearexcept also rewrites the x87 environment and costs about ten times the
 // arithmetic of an integration step.
 //
-// The hot paths (the step, the projections, fx, fy, fz) use checkedArithmetic at the end of this
-// file, which consults the flags only when a result is not finite.
+// The projections use checkedArithmetic at the end of this file instead, which consults the flags
+// only when a result is not finite: there the reads of the status register, each waiting for all
+// the arithmetic before it, kept a run's drawing from overlapping with the next step.
 
 #include <concepts>
 
@@ -120,8 +121,7 @@ template <class Compute>
 // Every fault leaves an infinity or a NaN at the operation that raised it (overflow and division
 // by zero an infinity, an invalid operation a NaN), and through such arithmetic a non-finite value
 // always reaches the results. So when `allFinite(result)` holds, no fault occurred, and the status
-// register is not touched: each read of it waits for all the arithmetic before it, which costs
-// more than the arithmetic of a whole integration step. Otherwise the computation runs again
+// register is not touched. Otherwise the computation runs again
 // between a clear and a test of the flags, which raises the fault, so flags left by other code are
 // never taken for its own; a non-finite input carried through without a fault is returned as it
 // is. Both evaluations give the same bits.

@@ -42,8 +42,15 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2, Colour colour) {
   const auto inside = [&](float u, float v) { return u >= 0 && u < width && v >= 0 && v < height; };
   if (inside(u1, v1) && inside(u2, v2)) {
     // The common case: both ends on the canvas (false for NaN), so every pixel between is too.
-    drawPixels(static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2),
-               static_cast<int>(v2), argb, false);
+    const int px1 = static_cast<int>(u1), py1 = static_cast<int>(v1);
+    const int px2 = static_cast<int>(u2), py2 = static_cast<int>(v2);
+    if (px1 == px2 && py1 == py2) {
+      // Most segments of a run stay within one pixel.
+      m_pixels[static_cast<std::size_t>(py1) * static_cast<std::size_t>(m_width) +
+               static_cast<std::size_t>(px1)] = argb;
+      return;
+    }
+    drawPixels(px1, py1, px2, py2, argb, false);
     return;
   }
   // In double, so that no coordinate of the float range overflows on the way to pixels.
