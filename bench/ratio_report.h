@@ -6,8 +6,8 @@
 namespace kestavon::bench {
 
 // Runs every registered benchmark (honouring the usual --benchmark_* flags, with nine repetitions
-// in random order unless told otherwise), then prints each benchmark's median real time divided by the median of
-// `referenceName`. Returns the process exit status.
+// in random order unless told otherwise), then prints each benchmark's median real time divided by
+// the median of `referenceName`. Returns the process exit status.
 int runWithRatios(int argc, char** argv, const char* referenceName);
 
 }  // namespace kestavon::bench
