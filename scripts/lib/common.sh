@@ -7,7 +7,7 @@ KESTAVON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # libraries, Qt 6 Widgets with its platform plugins, and for the real-window test an X server,
 # xdotool and ImageMagick.
 KESTAVON_PACKAGES=(
-  g++ cmake ninja-build
+  g++ cmake ninja-build git python3
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins
   xvfb xauth xdotool imagemagick x11-utils
@@ -37,5 +37,5 @@ ensure_packages() {
     sudo=(sudo)
   fi
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }

@@ -22,10 +22,10 @@ namespace {
   throw RunTimeError(RunTimeFault::ConversionOverflow, text);
 }
 
-// cos and sin of the oblique angle Pi - Pi * ViewAngle / 180. The angle is formed afresh for
-// every point, but its cosine and sine are remembered for the last (Pi, ViewAngle) pair, bit for
-// bit: the same arguments give the same libm results, and two libm calls would cost more than the
-// rest of a point.
+// cos and sin of the oblique angle Pi - Pi * ViewAngle / 180, remembered for the last (Pi,
+// ViewAngle) pair, bit for bit. The same arguments give the same angle and the same libm results,
+// so every point gets exactly the values a fresh evaluation would give, and a pair whose angle
+// faults is never remembered; two libm calls would cost more than the rest of a point.
 struct ObliqueAxes {
   double cosTheta, sinTheta;
 };
@@ -72,8 +72,9 @@ std::int16_t round16(double value) {
   // or NaN it gives INT32_MIN, which the range test below rejects too.
   const int rounded = _mm_cvtsd_si32(_mm_set_sd(value));
 #else
-  if (!(std::fabs(value) < 2147483648.0)) throwConversionOverflow(value);
-  const int rounded = static_cast<int>(std::nearbyint(value));
+  const double nearest = std::nearbyint(value);
+  if (!(nearest >= INT16_MIN && nearest <= INT16_MAX)) throwConversionOverflow(value);
+  const int rounded = static_cast<int>(nearest);
 #endif
   if (rounded < INT16_MIN || rounded > INT16_MAX) [[unlikely]] {
     throwConversionOverflow(value);

@@ -16,9 +16,9 @@ constexpr double kLoopStep = 0.001;  // the counter's own step, the same value a
 
 // Twips per unit of the oscillator, from a surface size read once at the start of the run.
 double scaleFactor(float size, double divisor) {
-  double wide = size;
   clearFpFaults();
-  fpFence(wide, divisor);
+  fpFence(size, divisor);
+  double wide = size;  // widening a signalling NaN is itself an invalid operation
   double factor = wide / divisor;
   fpFence(factor);
   checkFpFaults();

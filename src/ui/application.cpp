@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include <QMessageBox>
+#include <QWidget>
 #include <iostream>
 
 #include "platform/run_time_error.h"
@@ -14,16 +15,35 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setDesktopFileName(QStringLiteral("kestavon"));
 }
 
-// Qt delivers every event through notify, so an exception thrown by a slot or an event handler
-// passes through here on its way out of the event loop. Qt is not exception-safe beyond this
-// point: the program reports the error and ends instead of returning to the loop.
+// Qt delivers every event through notify, so an exception thrown by an event handler that did not
+// run through runHandler passes through here on its way out of the event loop.
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& error) {
-    reportAndEnd(errorText(error));
   } catch (...) {
-    reportAndEnd(QStringLiteral("Unexpected error of unknown type"));
+    reportCurrentException();
+  }
+}
+
+void Application::reportCurrentException() noexcept {
+  QString text;
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    text = errorText(error);
+  } catch (...) {
+    text = QStringLiteral("Unexpected error of unknown type");
+  }
+  reportAndEnd(text);
+}
+
+void Application::silenceWindows() {
+  for (QWidget* window : topLevelWidgets()) {
+    window->setEnabled(false);
+    window->blockSignals(true);
+    for (QObject* child : window->findChildren<QObject*>()) {
+      child->blockSignals(true);
+    }
   }
 }
 
@@ -45,15 +65,11 @@ std::unique_ptr<QMessageBox> Application::makeErrorBox(const QString& text) {
 }
 
 void Application::reportAndEnd(const QString& text) {
+  silenceWindows();
   std::cerr << kCaption << ": " << text.toLocal8Bit().constData() << std::endl;
   // Without a display nobody could close the box: the report on standard error is all there is.
   const QString platform = platformName();
   if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
-    // The box runs an event loop: keep the windows from taking clicks or firing a pending
-    // animated click meanwhile, so no handler runs after the error.
-    for (QWidget* window : topLevelWidgets()) {
-      window->setEnabled(false);
-    }
     makeErrorBox(text)->exec();
   }
   endProgram(1);

@@ -62,10 +62,10 @@ frmKestavon::frmKestavon(QWidget* parent) : QWidget(parent) {
   setTabOrder(cmdExit, cmdXY);
   setTabOrder(cmdXY, cmdCls);
 
-  connect(cmdCls, &QPushButton::clicked, this, &frmKestavon::cmdCls_Click);
-  connect(cmdExit, &QPushButton::clicked, this, &frmKestavon::cmdExit_Click);
-  connect(cmdRun3D, &QPushButton::clicked, this, &frmKestavon::cmdRun3D_Click);
-  connect(cmdXY, &QPushButton::clicked, this, &frmKestavon::cmdXY_Click);
+  connectHandler(cmdCls, &frmKestavon::cmdCls_Click);
+  connectHandler(cmdExit, &frmKestavon::cmdExit_Click);
+  connectHandler(cmdRun3D, &frmKestavon::cmdRun3D_Click);
+  connectHandler(cmdXY, &frmKestavon::cmdXY_Click);
 
   // The focus goes to picGraph when the window is first activated.
   picGraph->setFocus();
@@ -98,6 +98,11 @@ void frmKestavon::cmdRun3D_Click() {
 void frmKestavon::cmdXY_Click() {
   const RepaintWhenDone repaint(picGraph);
   TrajectoryRun(View::XYPlane, *picGraph, Pi, ViewAngle);
+}
+
+void frmKestavon::connectHandler(QPushButton* button, void (frmKestavon::*handler)()) {
+  connect(button, &QPushButton::clicked, this,
+          [this, handler] { runHandler([this, handler] { (this->*handler)(); }); });
 }
 
 void frmKestavon::Form_Load() {

@@ -36,6 +36,9 @@ class frmKestavon : public QWidget {
   // Runs once, from the constructor, before the window is first shown.
   void Form_Load();
 
+  // Runs `handler` on every click of `button`, through runHandler.
+  void connectHandler(QPushButton* button, void (frmKestavon::*handler)());
+
   PictureBox* picGraph;
   QPushButton* cmdRun3D;
   QPushButton* cmdExit;

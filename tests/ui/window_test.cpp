@@ -135,9 +135,12 @@ int runScenario(const QString& name) {
     const QString fault = parts[0];
     QObject::connect(cmdXY, &QPushButton::clicked, [fault] {
       if (fault == "fault-run") {
-        FailingSurface surface;
-        kestavon::TrajectoryRun(kestavon::View::XYPlane, surface, 3.141592654, 120);
-      } else if (fault == "fault-std") {
+        // As the window's own handlers run: through runHandler.
+        kestavon::runHandler([] {
+          FailingSurface surface;
+          kestavon::TrajectoryRun(kestavon::View::XYPlane, surface, 3.141592654, 120);
+        });
+      } else if (fault == "fault-std") {  // these two leave the slot and reach notify
         throw std::out_of_range("index 7 is out of range");
       } else {
         throw 42;
@@ -191,6 +194,7 @@ class WindowTest : public QObject {
   void canvasScaleKeepsDrawing();
   void forwardsOscillator();
   void errorBox();
+  void errorStopsPendingClicks();
   void endings_data();
   void endings();
 
@@ -410,6 +414,18 @@ void WindowTest::errorBox() {
   QCOMPARE(box->windowTitle(), QStringLiteral("Kestavon Ocsillator"));
   QCOMPARE(box->text(), QStringLiteral("Run-time error: x"));
   QCOMPARE(box->icon(), QMessageBox::Critical);
+}
+
+// After an error no handler may start, not even the one of an access key's click under way.
+void WindowTest::errorStopsPendingClicks() {
+  frmKestavon& window = shownWindow();
+  QPushButton* cmdXY = button(window, "cmdXY");
+  QSignalSpy clicked(cmdXY, &QPushButton::clicked);
+  cmdXY->animateClick();
+  kestavon::Application::silenceWindows();
+  QTest::qWait(300);  // the animated click fires after about 100 ms
+  QCOMPARE(clicked.count(), 0);
+  QVERIFY(!window.isEnabled());
 }
 
 void WindowTest::endings_data() {
