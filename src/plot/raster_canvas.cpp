@@ -22,10 +22,7 @@ RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixe
                   toArgb(RGB(0, 0, 0)));
 }
 
-std::uint32_t RasterCanvas::pixel(int x, int y) const {
-  return m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
-                  static_cast<std::size_t>(x)];
-}
+std::uint32_t RasterCanvas::pixel(int x, int y) const { return m_pixels[indexOf(x, y)]; }
 
 float RasterCanvas::ScaleWidth() const { return static_cast<float>(m_width) * m_twipsPerPixel; }
 
@@ -46,8 +43,7 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2, Colour colour) {
     const int px2 = static_cast<int>(u2), py2 = static_cast<int>(v2);
     if (px1 == px2 && py1 == py2) {
       // Most segments of a run stay within one pixel.
-      m_pixels[static_cast<std::size_t>(py1) * static_cast<std::size_t>(m_width) +
-               static_cast<std::size_t>(px1)] = argb;
+      m_pixels[indexOf(px1, py1)] = argb;
       return;
     }
     drawPixels(px1, py1, px2, py2, argb, false);
@@ -135,10 +131,9 @@ void RasterCanvas::drawPixels(int x1, int y1, int x2, int y2, std::uint32_t argb
   const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
   const int stepX = x1 < x2 ? 1 : -1, stepY = y1 < y2 ? 1 : -1;
   int error = dx + dy;
-  const auto width = static_cast<std::size_t>(m_width);
   for (;;) {
     if (!boundsChecked || (x1 >= 0 && x1 < m_width && y1 >= 0 && y1 < m_height)) {
-      m_pixels[static_cast<std::size_t>(y1) * width + static_cast<std::size_t>(x1)] = argb;
+      m_pixels[indexOf(x1, y1)] = argb;
     }
     if (x1 == x2 && y1 == y2) break;
     const int twice = 2 * error;

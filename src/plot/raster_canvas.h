@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +36,11 @@ class RasterCanvas : public PlotSurface {
   void Line(float x1, float y1, float x2, float y2, Colour colour) override;
 
  private:
+  // Position of pixel (x, y), which must lie inside, in the buffer.
+  std::size_t indexOf(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+           static_cast<std::size_t>(x);
+  }
   void drawClipped(double x1, double y1, double x2, double y2, std::uint32_t argb);
   void drawPixels(int x1, int y1, int x2, int y2, std::uint32_t argb, bool boundsChecked);
 

@@ -37,10 +37,7 @@ float PictureBox::ScaleWidth() const { return m_canvas->ScaleWidth(); }
 
 float PictureBox::ScaleHeight() const { return m_canvas->ScaleHeight(); }
 
-void PictureBox::Cls() {
-  m_canvas->Cls();
-  wrapCanvas();  // the image must never point at pixels the canvas has let go
-}
+void PictureBox::Cls() { m_canvas->Cls(); }  // clears in place: the image still shows its pixels
 
 void PictureBox::Line(float x1, float y1, float x2, float y2, Colour colour) {
   m_canvas->RasterCanvas::Line(x1, y1, x2, y2, colour);
