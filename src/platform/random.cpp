@@ -13,9 +13,12 @@ std::mt19937& engine() {
   return generator;
 }
 
+bool seedIsFixed = false;
+
 }  // namespace
 
 void Randomize() {
+  if (seedIsFixed) return;
   // The clock alone could repeat within its resolution; the call count keeps two reseeds a
   // moment apart distinct.
   static std::uint32_t calls = 0;
@@ -24,6 +27,11 @@ void Randomize() {
   std::seed_seq seed{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32),
                      ++calls};
   engine().seed(seed);
+}
+
+void FixRandomSeed(std::optional<std::uint32_t> seed) {
+  seedIsFixed = seed.has_value();
+  if (seed) engine().seed(*seed);
 }
 
 float Rnd() {

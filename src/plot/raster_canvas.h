@@ -2,11 +2,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "plot/surface.h"
 
 namespace kestavon {
+
+// The canvas's pixel value for a colour: opaque 0xFFRRGGBB.
+constexpr std::uint32_t toArgb(Colour colour) {
+  const std::uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF,
+                      blue = (colour >> 16) & 0xFF;
+  return 0xFF000000u | (red << 16) | (green << 8) | blue;
+}
 
 // A PlotSurface over a 32-bit pixel buffer (row-major, 0xFFRRGGBB, as QImage::Format_RGB32). It
 // keeps its drawing until Cls. By default a pixel is 15 twips (96 dots per inch); a finer scale
@@ -15,7 +24,7 @@ namespace kestavon {
 // Lines are clipped in floating point before any integer conversion: coordinates anywhere in the
 // float range, infinities and NaN never write outside the buffer (a segment with a non-finite end
 // draws nothing).
-class RasterCanvas : public PlotSurface {
+class RasterCanvas final : public PlotSurface {
  public:
   static constexpr float kTwipsPerPixel = 15;
 
@@ -28,21 +37,46 @@ class RasterCanvas : public PlotSurface {
   const std::uint32_t* pixels() const { return m_pixels.data(); }
 
   // The pixel at (x, y) as 0xFFRRGGBB; (x, y) must lie inside.
-  std::uint32_t pixel(int x, int y) const;
+  std::uint32_t pixel(int x, int y) const { return m_pixels[indexOf(x, y)]; }
+  void setPixel(int x, int y, std::uint32_t argb) { m_pixels[indexOf(x, y)] = argb; }
 
-  float ScaleWidth() const override;
-  float ScaleHeight() const override;
+  float ScaleWidth() const override { return static_cast<float>(m_width) * m_twipsPerPixel; }
+  float ScaleHeight() const override { return static_cast<float>(m_height) * m_twipsPerPixel; }
   void Cls() override;
-  void Line(float x1, float y1, float x2, float y2, Colour colour) override;
+  void Line(float x1, float y1, float x2, float y2, Colour colour) override {
+    const std::uint32_t argb = toArgb(colour);
+    forEachPixel(x1, y1, x2, y2, [this, argb](int x, int y) { setPixel(x, y, argb); });
+  }
+  RasterCanvas* directCanvas() override { return this; }
+
+  // Calls plot(x, y) for every pixel that Line lights for this segment, from the first end to the
+  // second; every (x, y) lies on the canvas, and a pixel may come twice.
+  template <class Plot>
+  void forEachPixel(float x1, float y1, float x2, float y2, Plot&& plot) const;
 
  private:
-  // Position of pixel (x, y), which must lie inside, in the buffer.
+  // A segment between two pixels, both ends included.
+  struct PixelSegment {
+    int x1, y1, x2, y2;
+  };
+
   std::size_t indexOf(int x, int y) const {
     return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
            static_cast<std::size_t>(x);
   }
-  void drawClipped(double x1, double y1, double x2, double y2, std::uint32_t argb);
-  void drawPixels(int x1, int y1, int x2, int y2, std::uint32_t argb, bool boundsChecked);
+  bool inside(int x, int y) const { return x >= 0 && x < m_width && y >= 0 && y < m_height; }
+
+  // The segment between two points in pixel units, clipped to the canvas grown by a pixel on
+  // each side; nothing when it misses the canvas or an end is not finite.
+  std::optional<PixelSegment> clip(double u1, double v1, double u2, double v2) const;
+
+  // Bresenham's line, both ends included.
+  template <class Plot>
+  static void walk(const PixelSegment& segment, Plot&& plot);
+
+  template <class Plot>
+  [[gnu::noinline]] void forEachPixelClipped(float x1, float y1, float x2, float y2,
+                                             Plot&& plot) const;
 
   int m_width;
   int m_height;
@@ -50,11 +84,64 @@ class RasterCanvas : public PlotSurface {
   std::vector<std::uint32_t> m_pixels;
 };
 
-// The canvas's pixel value for a colour: opaque 0xFFRRGGBB.
-constexpr std::uint32_t toArgb(Colour colour) {
-  const std::uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF,
-                      blue = (colour >> 16) & 0xFF;
-  return 0xFF000000u | (red << 16) | (green << 8) | blue;
+template <class Plot>
+inline void RasterCanvas::forEachPixel(float x1, float y1, float x2, float y2,
+                                       Plot&& plot) const {
+  // Twips to pixel coordinates; a pixel covers [k, k + 1).
+  const float u1 = x1 / m_twipsPerPixel, v1 = y1 / m_twipsPerPixel;
+  const float u2 = x2 / m_twipsPerPixel, v2 = y2 / m_twipsPerPixel;
+  const auto width = static_cast<float>(m_width), height = static_cast<float>(m_height);
+  // Both ends on the canvas (false for NaN), so every pixel between is too.
+  const bool onCanvas = (u1 >= 0) & (u1 < width) & (v1 >= 0) & (v1 < height) & (u2 >= 0) &
+                        (u2 < width) & (v2 >= 0) & (v2 < height);
+  if (!onCanvas) [[unlikely]] {
+    forEachPixelClipped(x1, y1, x2, y2, plot);
+    return;
+  }
+  const PixelSegment segment{static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2),
+                             static_cast<int>(v2)};
+  // Nearly every segment of a run ends in the same pixel or a neighbouring one: then the line is
+  // just its two ends, lit without a branch that could be mispredicted.
+  const auto near = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
+  if (near(segment.x1, segment.x2) & near(segment.y1, segment.y2)) [[likely]] {
+    plot(segment.x1, segment.y1);
+    plot(segment.x2, segment.y2);
+    return;
+  }
+  walk(segment, plot);
+}
+
+template <class Plot>
+void RasterCanvas::forEachPixelClipped(float x1, float y1, float x2, float y2,
+                                       Plot&& plot) const {
+  // In double, so that no coordinate of the float range overflows on the way to pixels.
+  const double scale = m_twipsPerPixel;
+  const std::optional<PixelSegment> segment = clip(x1 / scale, y1 / scale, x2 / scale, y2 / scale);
+  if (!segment) return;
+  walk(*segment, [this, &plot](int x, int y) {
+    if (inside(x, y)) plot(x, y);
+  });
+}
+
+template <class Plot>
+void RasterCanvas::walk(const PixelSegment& segment, Plot&& plot) {
+  int x = segment.x1, y = segment.y1;
+  const int dx = std::abs(segment.x2 - x), dy = -std::abs(segment.y2 - y);
+  const int stepX = x < segment.x2 ? 1 : -1, stepY = y < segment.y2 ? 1 : -1;
+  int error = dx + dy;
+  for (;;) {
+    plot(x, y);
+    if (x == segment.x2 && y == segment.y2) break;
+    const int twice = 2 * error;
+    if (twice >= dy) {
+      error += dy;
+      x += stepX;
+    }
+    if (twice <= dx) {
+      error += dx;
+      y += stepY;
+    }
+  }
 }
 
 }  // namespace kestavon

@@ -5,12 +5,15 @@
 
 namespace kestavon {
 
+class RasterCanvas;
+
 // A 24-bit colour: red + 256 * green + 65536 * blue.
 using Colour = std::uint32_t;
 
 // The colour with the given components; each is clamped to 0..255, so a stray value can never
-// spill into a neighbouring component.
-constexpr Colour RGB(int red, int green, int blue) {
+// spill into a neighbouring component. The name is in parentheses so that <windows.h>, whose RGB
+// macro packs the components the same way, cannot expand it: there, call it as (kestavon::RGB)(...).
+constexpr Colour(RGB)(int red, int green, int blue) {
   const auto component = [](int value) { return static_cast<Colour>(std::clamp(value, 0, 255)); };
   return component(red) + 256 * component(green) + 65536 * component(blue);
 }
@@ -32,6 +35,11 @@ class PlotSurface {
   // A straight one-pixel segment between two absolute points, both ends included; what falls
   // outside the area is not shown.
   virtual void Line(float x1, float y1, float x2, float y2, Colour colour) = 0;
+
+  // The canvas this surface draws on, when calling the canvas instead gives exactly the same
+  // sizes and pixels; nullptr otherwise. A run then draws its million segments on it without a
+  // virtual call for each.
+  virtual RasterCanvas* directCanvas() { return nullptr; }
 };
 
 }  // namespace kestavon

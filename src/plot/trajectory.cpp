@@ -6,6 +6,7 @@
 #include "platform/fp_check.h"
 #include "platform/random.h"
 #include "plot/projection.h"
+#include "plot/raster_canvas.h"
 
 namespace kestavon {
 
@@ -25,41 +26,63 @@ double scaleFactor(float size, double divisor) {
   return factor;
 }
 
-template <class Project>
-void integrateAndDraw(PlotSurface& surface, Project project) {
+// The start of a run: the fixed state, or three consecutive values of the sequence, x, then y,
+// then z, after reseeding it.
+OscState startState(const std::optional<OscState>& fixedStart) {
+  if (fixedStart) return *fixedStart;
+  Randomize();
   OscState state{};
-  // Three consecutive values of the sequence: x, then y, then z.
   state.x = Rnd();
   state.y = Rnd();
   state.z = Rnd();
+  return state;
+}
 
+// The run's loop, for a surface of static type Surface: on a RasterCanvas (a final class) the
+// drawing is inlined, on any other surface it goes through the virtual calls.
+template <class Surface, class Project>
+void integrateAndDraw(Surface& surface, OscState state, Project project) {
   std::array<double, 4> kx{}, ky{}, kz{};
   const Colour green = RGB(0, 255, 0);
-  ScreenPoint previous = project(state);
+  ScreenPoint previous = project(surface, state);
   // The counter accumulates 0.001 in double precision and passes 1000 only after the pass at
   // t = 999.99999998: 1,000,001 passes.
   for (double t = 0; t <= kRunLength; t = t + kLoopStep) {
     RungeKuttaStep(state, kx, ky, kz);
-    const ScreenPoint next = project(state);
+    const ScreenPoint next = project(surface, state);
     surface.Line(previous.px, previous.py, next.px, next.py, green);
     previous = next;
+  }
+}
+
+template <class Project>
+void drawOn(PlotSurface& surface, OscState start, Project project) {
+  if (RasterCanvas* canvas = surface.directCanvas()) {
+    integrateAndDraw(*canvas, start, project);
+  } else {
+    integrateAndDraw(surface, start, project);
   }
 }
 
 }  // namespace
 
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle) {
+  TrajectoryRun(view, surface, Pi, ViewAngle, std::nullopt);
+}
+
+void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
+                   const std::optional<OscState>& fixedStart) {
   const double sx = scaleFactor(surface.ScaleWidth(), 30);
   const double sy = scaleFactor(surface.ScaleHeight(), view == View::XYPlane ? 40 : 60);
 
   if (view == View::XYPlane) {
     Draw_Axis(surface);
-    Randomize();
-    integrateAndDraw(surface, [&](const OscState& s) { return ProjectXY(surface, s, sx, sy); });
+    drawOn(surface, startState(fixedStart), [sx, sy](const auto& on, const OscState& s) {
+      return ProjectXY(on, s, sx, sy);
+    });
   } else {
-    Randomize();
-    integrateAndDraw(surface, [&](const OscState& s) {
-      return ProjectOblique(surface, s, sx, sy, Pi, ViewAngle);
+    drawOn(surface, startState(fixedStart), [=](const auto& on, const OscState& s) {
+      return ProjectOblique(on, s, sx, sy, Pi, ViewAngle);
     });
   }
 }

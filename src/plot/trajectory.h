@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include "dynamics/runge_kutta.h"
 #include "plot/surface.h"
 
 namespace kestavon {
@@ -12,5 +15,10 @@ enum class View { XYPlane, Oblique };
 // projection. The surface is not cleared. A run-time error ends the run where it happens, with the
 // segments drawn so far kept.
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle);
+
+// The same run from `fixedStart` instead of three values of the random sequence, when it holds
+// one (the sequence is then neither reseeded nor drawn from); with std::nullopt, the run above.
+void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
+                   const std::optional<OscState>& fixedStart);
 
 }  // namespace kestavon
