@@ -1,26 +1,20 @@
 #include "dynamics/oscillator.h"
 
 #include "dynamics/oscillator_field.h"
-#include "platform/fp_check.h"
+#include "platform/checked.h"
 
 namespace kestavon {
 
-namespace {
-
-template <double (*formula)(double, double) noexcept>
-double checked(double a, double b) {
-  clearFpFaults();
-  fpFence(a, b);
-  double result = formula(a, b);
-  fpFence(result);
-  checkFpFaults();
-  return result;
+double fx(double y, double z) {
+  return checkedFormula([](auto a, auto b) { return field::fx(a, b); }, y, z);
 }
 
-}  // namespace
+double fy(double x, double y) {
+  return checkedFormula([](auto a, auto b) { return field::fy(a, b); }, x, y);
+}
 
-double fx(double y, double z) { return checked<field::fx>(y, z); }
-double fy(double x, double y) { return checked<field::fy>(x, y); }
-double fz(double x, double z) { return checked<field::fz>(x, z); }
+double fz(double x, double z) {
+  return checkedFormula([](auto a, auto b) { return field::fz(a, b); }, x, z);
+}
 
 }  // namespace kestavon

@@ -1,22 +1,24 @@
 #pragma once
 
-// Checked floating-point arithmetic: an invalid operation, a division by zero or an overflow
-// raises RunTimeError instead of letting the value go on.
+// The floating-point status flags, underneath checked.h (the program's checked evaluation uses
+// these only through it).
 //
-// The status flags: a checked operation clears the sticky fault flags, fences its inputs,
-// computes, fences its results and then tests the flags once; the flags accumulate, so one test
-// sees a fault anywhere in between. GCC does not honour FENV_ACCESS: without the fences it may
-// move arithmetic across the flag access. Each fence is an empty volatile asm that takes the value
-// in a register, so the value must exist at that point, and volatile asms keep their order among
-// themselves. On x86-64 the flags are read and cleared in the SSE status register directly;
-// glibc's feclearexcept also rewrites the x87 environment and costs about ten times the
-// arithmetic of an integration step.
-//
-// The projections use checkedArithmetic at the end of this file instead, which consults the flags
-// only when a result is not finite: there the reads of the status register, each waiting for all
-// the arithmetic before it, kept a run's drawing from overlapping with the next step.
+// An evaluation between a clear and a test of the flags clears the sticky fault flags, fences its
+// inputs, computes, fences its results and then tests the flags once; the flags accumulate, so one
+// test sees a fault anywhere in between. GCC and clang do not honour FENV_ACCESS: without the
+// fences they may move arithmetic across the flag access (clang does, at -O2). Each fence is an
+// empty volatile asm that takes the value in a register, so the value must exist at that point,
+// and volatile asms keep their order among themselves. On x86-64 the flags are read and cleared in
+// the SSE status register directly; glibc's feclearexcept also rewrites the x87 environment and
+// costs about ten times the arithmetic of an integration step.
 
+#include <cfloat>
 #include <concepts>
+
+// Every double and float operation must be rounded to its own type at once: with excess precision
+// (x87, FLT_EVAL_METHOD 2) results would differ from the prescribed ones and an overflow would
+// hide until a store.
+static_assert(FLT_EVAL_METHOD == 0, "arithmetic must be evaluated in its own type (SSE2, not x87)");
 
 #if !(defined(__x86_64__) && defined(__SSE2_MATH__))
 #include <cfenv>
@@ -74,8 +76,12 @@ inline unsigned pendingFpFaults() noexcept {
 namespace fpdetail {
 template <std::floating_point T>
 inline void fence(T& value) noexcept {
+#if defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+  asm volatile("" : "+w"(value));
+#else
   volatile T pinned = value;
   value = pinned;
+#endif
 }
 }  // namespace fpdetail
 
@@ -87,54 +93,25 @@ inline void fpFence(T&... values) noexcept {
   (fpdetail::fence(values), ...);
 }
 
+// Keeps each value a scalar of its own at this point, at no cost and without ordering anything
+// (unlike fpFence): the compiler cannot pack the values into one vector register across it. GCC
+// packs the new state of a step so for the adjacent stores of OscState, and the shuffles land on
+// the step's chain of dependent operations.
+inline void keepScalar(double& a, double& b, double& c) noexcept {
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
+  asm("" : "+x"(a), "+x"(b), "+x"(c));
+#elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+  asm("" : "+w"(a), "+w"(b), "+w"(c));
+#else
+  (void)a, (void)b, (void)c;
+#endif
+}
+
 // Ends a checked operation: raises the run-time error if any fault occurred since the clear.
 inline void checkFpFaults() {
   if (const unsigned flags = pendingFpFaults(); flags != 0) [[unlikely]] {
     throwFpFault(flags);
   }
-}
-
-// The two ways `checkedArithmetic` runs a computation: NoFence for the plain evaluation, PinFence
-// for the evaluation between a clear and a test of the flags.
-struct NoFence {
-  template <std::floating_point... T>
-  void operator()(T&... /*values*/) const noexcept {}
-};
-struct PinFence {
-  template <std::floating_point... T>
-  void operator()(T&... values) const noexcept {
-    fpFence(values...);
-  }
-};
-
-template <class Compute>
-[[gnu::noinline, gnu::cold]] auto evaluateTestingFlags(Compute compute) {
-  clearFpFaults();
-  auto result = compute(PinFence{});
-  checkFpFaults();
-  return result;
-}
-
-// Checked evaluation of arithmetic built only from +, -, * and division by non-zero finite
-// constants, in which every intermediate value feeds a result.
-//
-// Every fault leaves an infinity or a NaN at the operation that raised it (overflow and division
-// by zero an infinity, an invalid operation a NaN), and through such arithmetic a non-finite value
-// always reaches the results. So when `allFinite(result)` holds, no fault occurred, and the status
-// register is not touched. Otherwise the computation runs again
-// between a clear and a test of the flags, which raises the fault, so flags left by other code are
-// never taken for its own; a non-finite input carried through without a fault is returned as it
-// is. Both evaluations give the same bits.
-//
-// `compute(fence)` calls `fence` on its inputs first and on its results last; the second
-// evaluation pins them there, so that it really happens and happens between clear and test.
-template <class Compute, class AllFinite>
-inline auto checkedArithmetic(Compute compute, AllFinite allFinite) {
-  auto result = compute(NoFence{});
-  if (allFinite(result)) [[likely]] {
-    return result;
-  }
-  return evaluateTestingFlags(compute);
 }
 
 }  // namespace kestavon

@@ -1,12 +1,30 @@
 #include "plot/raster_canvas.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 namespace kestavon {
+
+namespace {
+
+// The pixel that holds each whole twip 0, 1, 2, ... along a side of `pixels` pixels, found as Line
+// finds it (a float division), for as long as it lies on the canvas and fits in 16 bits.
+std::vector<std::int32_t> pixelOfEachTwip(int pixels, float twipsPerPixel) {
+  std::vector<std::int32_t> table;
+  const auto side = static_cast<float>(pixels);
+  for (int twips = 0; twips <= INT16_MAX; ++twips) {
+    const float position = static_cast<float>(twips) / twipsPerPixel;
+    if (!(position < side)) break;
+    table.push_back(static_cast<std::int32_t>(position));
+  }
+  return table;
+}
+
+}  // namespace
 
 RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixel)
     : m_width(widthPixels), m_height(heightPixels), m_twipsPerPixel(twipsPerPixel) {
@@ -19,6 +37,8 @@ RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixe
   }
   m_pixels.assign(static_cast<std::size_t>(widthPixels) * static_cast<std::size_t>(heightPixels),
                   toArgb(RGB(0, 0, 0)));
+  m_columnOfTwip = pixelOfEachTwip(widthPixels, twipsPerPixel);
+  m_rowOfTwip = pixelOfEachTwip(heightPixels, twipsPerPixel);
 }
 
 void RasterCanvas::Cls() { std::fill(m_pixels.begin(), m_pixels.end(), toArgb(RGB(0, 0, 0))); }

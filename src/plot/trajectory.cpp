@@ -1,30 +1,32 @@
 #include "plot/trajectory.h"
 
 #include <array>
+#include <cmath>
+#include <optional>
 
 #include "dynamics/runge_kutta.h"
-#include "platform/fp_check.h"
+#include "dynamics/runge_kutta_arithmetic.h"
+#include "platform/checked.h"
+#include "platform/fp_environment.h"
 #include "platform/random.h"
 #include "plot/projection.h"
+#include "plot/projection_formulas.h"
 #include "plot/raster_canvas.h"
 
 namespace kestavon {
 
 namespace {
 
-constexpr double kRunLength = 1000;  // time units
-constexpr double kLoopStep = 0.001;  // the counter's own step, the same value as StepSize
+// A run makes as many passes as its counter allows: t starts at 0, gains 0.001 in double
+// precision after each pass, and a pass is made while t <= 1000. Summed in doubles, t passes 1000
+// only after the pass at t = 999.99999998: 1,000,001 passes (the tests sum it). The loops count
+// the passes in an integer instead, which keeps an addition and a register off the step's path.
+constexpr int kPasses = 1'000'001;
 
-// Twips per unit of the oscillator, from a surface size read once at the start of the run.
-double scaleFactor(float size, double divisor) {
-  clearFpFaults();
-  fpFence(size, divisor);
-  double wide = size;  // widening a signalling NaN is itself an invalid operation
-  double factor = wide / divisor;
-  fpFence(factor);
-  checkFpFaults();
-  return factor;
-}
+// Twips per unit of the oscillator, from a surface size read once at the start of the run: the
+// size widened to double, then divided in double.
+template <int Divisor>
+constexpr auto kScaleFormula = [](auto size) { return formula::widen(size) / Divisor; };
 
 // The start of a run: the fixed state, or three consecutive values of the sequence, x, then y,
 // then z, after reseeding it.
@@ -38,29 +40,119 @@ OscState startState(const std::optional<OscState>& fixedStart) {
   return state;
 }
 
-// The run's loop, for a surface of static type Surface: on a RasterCanvas (a final class) the
-// drawing is inlined, on any other surface it goes through the virtual calls.
-template <class Surface, class Project>
-void integrateAndDraw(Surface& surface, OscState state, Project project) {
-  std::array<double, 4> kx{}, ky{}, kz{};
-  const Colour green = RGB(0, 255, 0);
-  ScreenPoint previous = project(surface, state);
-  // The counter accumulates 0.001 in double precision and passes 1000 only after the pass at
-  // t = 999.99999998: 1,000,001 passes.
-  for (double t = 0; t <= kRunLength; t = t + kLoopStep) {
-    RungeKuttaStep(state, kx, ky, kz);
-    const ScreenPoint next = project(surface, state);
-    surface.Line(previous.px, previous.py, next.px, next.py, green);
-    previous = next;
-  }
+// Whether both coordinates round to 16-bit integers as round16 rounds them; then they are in px
+// and py. Plain ints and bools: the loop below must not keep anything in memory.
+inline bool roundBoth16(double x, double y, int& px, int& py) {
+  px = roundToInt(x);
+  py = roundToInt(y);
+  return fitsInt16(px) & fitsInt16(py);
 }
 
-template <class Project>
-void drawOn(PlotSurface& surface, OscState start, Project project) {
+// The two views. Each projects through the checked functions on any surface, and in the fast
+// loop below through the same formula without calls: a non-finite coordinate or one beyond 16 bits
+// fails there, and the pass is then made again the checked way.
+struct XYView {
+  double sx, sy;
+
+  void prepareFast() {}
+  ScreenPoint operator()(const auto& surface, const OscState& s) const {
+    return projection::projectXY(surface, s, sx, sy);
+  }
+  bool fast(const RasterCanvas& canvas, double x, double y, double, int& px, int& py) const {
+    const auto c = projection::kXYFormula(canvas.ScaleWidth(), canvas.ScaleHeight(), x, y, sx, sy);
+    return roundBoth16(c[0], c[1], px, py);
+  }
+};
+
+struct ObliqueView {
+  double sx, sy, Pi, ViewAngle;
+  // The angle's cos and sin for the fast loop: bit for bit what every point's evaluation gives,
+  // since Pi and ViewAngle stay the same throughout a run. Known once a point has been projected
+  // the checked way, which raises the angle's faults where they belong.
+  projection::ObliqueAxes axes{0, 0};
+
+  void prepareFast() { axes = projection::obliqueAxes(Pi, ViewAngle); }
+  ScreenPoint operator()(const auto& surface, const OscState& s) const {
+    return projection::projectOblique(surface, s, sx, sy, Pi, ViewAngle);
+  }
+  bool fast(const RasterCanvas& canvas, double x, double y, double z, int& px, int& py) const {
+    const auto c = projection::kObliqueFormula(canvas.ScaleWidth(), canvas.ScaleHeight(), x, y, z,
+                                               sx, sy, axes.cosAngle, axes.sinAngle);
+    return roundBoth16(c[0], c[1], px, py);
+  }
+};
+
+// Where a run stands between passes.
+struct Pass {
+  OscState state;
+  ScreenPoint previous;
+  int done;  // passes made
+};
+
+constexpr Colour kGreen = RGB(0, 255, 0);
+
+// One whole pass the general way: the checked step, the checked projection, the surface's Line.
+template <class Surface, class View>
+void generalPass(Surface& surface, const View& view, Pass& pass, std::array<double, 4>& kx,
+                 std::array<double, 4>& ky, std::array<double, 4>& kz) {
+  RungeKuttaStep(pass.state, kx, ky, kz);
+  const ScreenPoint next = view(surface, pass.state);
+  surface.Line(pass.previous.px, pass.previous.py, next.px, next.py, kGreen);
+  pass.previous = next;
+  ++pass.done;
+}
+
+// Passes on a RasterCanvas for as long as each is the common case: a finite step, a point within
+// 16 bits, a segment on the canvas at most a pixel long. Everything is inlined and nothing in the
+// loop is a call, so the state stays in registers (a call would make it go through memory on the
+// step's chain of dependent operations). Returns at the end of the run, or before a pass that is
+// not the common case, with nothing of that pass done; the caller makes it the general way, from
+// the same state, which gives the same bits.
+template <class View>
+void fastPasses(RasterCanvas& canvas, const View& view, Pass& pass) {
+  const std::uint32_t green = toArgb(kGreen);
+  double x = pass.state.x, y = pass.state.y, z = pass.state.z;
+  int previousX = pass.previous.px, previousY = pass.previous.py;
+  int done = pass.done;
+  while (done < kPasses) {
+    double nextX, nextY, nextZ;
+    {
+      // Only the new state: the slopes are not kept.
+      const auto next = field::rungeKuttaAdvance(x, y, z);
+      nextX = next[0];
+      nextY = next[1];
+      nextZ = next[2];
+    }
+    if (!(std::isfinite(nextX) & std::isfinite(nextY) & std::isfinite(nextZ))) break;
+    int px, py;
+    if (!view.fast(canvas, nextX, nextY, nextZ, px, py)) break;
+    if (!canvas.shortLine(previousX, previousY, px, py, green)) break;
+    x = nextX;
+    y = nextY;
+    z = nextZ;
+    previousX = px;
+    previousY = py;
+    ++done;
+  }
+  pass = Pass{{x, y, z},
+              {static_cast<std::int16_t>(previousX), static_cast<std::int16_t>(previousY)},
+              done};
+}
+
+// The passes of a run from `start`.
+template <class View>
+void integrateAndDraw(PlotSurface& surface, View view, OscState start) {
+  std::array<double, 4> kx{}, ky{}, kz{};
+  Pass pass{start, view(surface, start), 0};
+  view.prepareFast();
   if (RasterCanvas* canvas = surface.directCanvas()) {
-    integrateAndDraw(*canvas, start, project);
+    for (;;) {
+      fastPasses(*canvas, view, pass);
+      if (pass.done == kPasses) break;
+      generalPass(*canvas, view, pass, kx, ky, kz);
+    }
   } else {
-    integrateAndDraw(surface, start, project);
+    while (pass.done < kPasses) generalPass(surface, view, pass, kx, ky, kz);
   }
 }
 
@@ -72,18 +164,18 @@ void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle)
 
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
                    const std::optional<OscState>& fixedStart) {
-  const double sx = scaleFactor(surface.ScaleWidth(), 30);
-  const double sy = scaleFactor(surface.ScaleHeight(), view == View::XYPlane ? 40 : 60);
+  const DefaultFpEnvironment environment;
+
+  const double sx = checkedFormula(kScaleFormula<30>, surface.ScaleWidth());
+  const float height = surface.ScaleHeight();
+  const double sy = view == View::XYPlane ? checkedFormula(kScaleFormula<40>, height)
+                                          : checkedFormula(kScaleFormula<60>, height);
 
   if (view == View::XYPlane) {
     Draw_Axis(surface);
-    drawOn(surface, startState(fixedStart), [sx, sy](const auto& on, const OscState& s) {
-      return ProjectXY(on, s, sx, sy);
-    });
+    integrateAndDraw(surface, XYView{sx, sy}, startState(fixedStart));
   } else {
-    drawOn(surface, startState(fixedStart), [=](const auto& on, const OscState& s) {
-      return ProjectOblique(on, s, sx, sy, Pi, ViewAngle);
-    });
+    integrateAndDraw(surface, ObliqueView{sx, sy, Pi, ViewAngle}, startState(fixedStart));
   }
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+
+// The floating-point environment that the program's results assume: rounding to nearest, ties to
+// even; subnormal numbers kept (no flush-to-zero, no denormals-are-zero); no fault trapping. A
+// library or a plugin loaded into the process may change it, and then every run would draw other
+// numbers without a word. A run therefore holds a DefaultFpEnvironment: it checks the environment
+// once (cheap: one read of the control register), puts the default in place if it finds another,
+// and gives the caller's environment back at the end.
+
+#include <cstdint>
+
+#if !(defined(__x86_64__) && defined(__SSE2_MATH__)) && !defined(__aarch64__)
+#include <cfenv>
+#endif
+
+namespace kestavon {
+
+class DefaultFpEnvironment {
+ public:
+  DefaultFpEnvironment() noexcept;
+  ~DefaultFpEnvironment();
+  DefaultFpEnvironment(const DefaultFpEnvironment&) = delete;
+  DefaultFpEnvironment& operator=(const DefaultFpEnvironment&) = delete;
+
+  // Whether the environment found was another one (and the default was put in place).
+  bool replacedAnother() const noexcept { return m_replaced; }
+
+ private:
+  bool m_replaced = false;
+#if (defined(__x86_64__) && defined(__SSE2_MATH__)) || defined(__aarch64__)
+  std::uint64_t m_saved = 0;  // the control register as found
+#else
+  std::fenv_t m_saved{};
+#endif
+};
+
+// Whether the environment in force is the default one (see above).
+bool fpEnvironmentIsDefault() noexcept;
+
+}  // namespace kestavon
