@@ -13,7 +13,8 @@ struct OscState {
 // Advances `state` by one classical fourth-order Runge-Kutta step of StepSize. kx, ky, kz are the
 // caller's working storage: their contents on entry do not matter, and on return index i holds the
 // increment of stage i + 1. On an invalid operation or overflow anywhere in the step it throws
-// RunTimeError and leaves the state and the slopes untouched. Allocates nothing.
+// RunTimeError and leaves the state untouched (the slopes then hold what the step had formed).
+// Allocates nothing.
 //
 // Defined inline (runge_kutta_step.h, included below) so that a loop of steps keeps the state in
 // registers: a call would store and reload it on the step's chain of dependent operations.

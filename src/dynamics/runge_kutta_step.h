@@ -13,13 +13,18 @@ namespace kestavon {
 [[gnu::always_inline]] inline void RungeKuttaStep(OscState& state, std::array<double, 4>& kx,
                                                   std::array<double, 4>& ky,
                                                   std::array<double, 4>& kz) {
-  field::StepOutputs<double> next = checkedFormula<field::kRungeKuttaResults>(
-      field::RungeKuttaFormula{}, state.x, state.y, state.z);
-  keepScalar(next[0], next[1], next[2]);
-  kx = {next[3], next[4], next[5], next[6]};
-  ky = {next[7], next[8], next[9], next[10]};
-  kz = {next[11], next[12], next[13], next[14]};
-  state = OscState{next[0], next[1], next[2]};
+  field::StepOutputs<double> outputs = field::RungeKuttaFormula{}(state.x, state.y, state.z);
+  // The slopes are working storage: stored as they come, before the check, so that none has to
+  // wait in a register for it; each store on its own (volatile), since GCC would otherwise pack
+  // pairs of them into vectors and put the shuffles on the step's chain of dependent operations.
+  for (std::size_t i = 0; i < 4; ++i) {
+    *static_cast<volatile double*>(&kx[i]) = outputs[3 + i];
+    *static_cast<volatile double*>(&ky[i]) = outputs[7 + i];
+    *static_cast<volatile double*>(&kz[i]) = outputs[11 + i];
+  }
+  checkFormula<field::kRungeKuttaResults>(field::RungeKuttaFormula{}, outputs, state.x, state.y,
+                                         state.z);
+  state = OscState{outputs[0], outputs[1], outputs[2]};
 }
 
 }  // namespace kestavon

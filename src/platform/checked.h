@@ -26,6 +26,7 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/all_of.h"
 #include "platform/fp_check.h"
 #include "platform/formula_proof.h"
 
@@ -48,9 +49,9 @@ inline bool resultsFinite(const T& value) noexcept {
 }
 template <std::size_t Checked, class T, std::size_t N>
 inline bool resultsFinite(const std::array<T, N>& values) noexcept {
-  // Unrolled, so that the outputs can stay in registers; & rather than &&: one branch in all.
+  // Unrolled, so that the outputs can stay in registers.
   return [&]<std::size_t... I>(std::index_sequence<I...>) {
-    return (static_cast<bool>(std::isfinite(values[I])) & ...);
+    return allOf(std::isfinite(values[I])...);
   }(std::make_index_sequence<Checked == 0 ? N : Checked>{});
 }
 
@@ -73,20 +74,29 @@ template <class Formula, class... Inputs>
 
 }  // namespace checked_detail
 
-// Evaluates formula(inputs...) with fault checks (see the top of this file). When `Checked` is
-// not 0, only the first `Checked` outputs are results; the others are intermediate values handed
-// out as well, each of which reaches a result (the Runge-Kutta step's slopes).
-template <std::size_t Checked = 0, class Formula, class... Inputs>
-[[gnu::always_inline]] inline auto checkedFormula(Formula formula, Inputs... inputs) {
+// The check of checkedFormula, for `outputs` already computed as formula(inputs...): when a
+// result is not finite, evaluates again testing the flags, which raises the fault or, if there was
+// none, puts that evaluation's outputs in place (the same bits). When `Checked` is not 0, only the
+// first `Checked` outputs are results; the others are intermediate values handed out as well, each
+// of which reaches a result (the Runge-Kutta step's slopes).
+template <std::size_t Checked = 0, class Formula, class Outputs, class... Inputs>
+[[gnu::always_inline]] inline void checkFormula(Formula formula, Outputs& outputs,
+                                                Inputs... inputs) {
   static_assert(std::is_empty_v<Formula>, "a checked formula takes everything as an input");
   static_assert(formula::faultsReachResults<Formula, sizeof...(Inputs), Checked>(),
                 "a checked formula may use only +, -, *, negation and division by non-zero "
                 "constants, and every operation in it must reach a result");
-  auto outputs = formula(inputs...);
-  if (checked_detail::resultsFinite<Checked>(outputs)) [[likely]] {
-    return outputs;
+  if (!checked_detail::resultsFinite<Checked>(outputs)) [[unlikely]] {
+    outputs = checked_detail::evaluateFormulaTestingFlags(formula, inputs...);
   }
-  return checked_detail::evaluateFormulaTestingFlags(formula, inputs...);
+}
+
+// Evaluates formula(inputs...) with fault checks (see the top of this file).
+template <std::size_t Checked = 0, class Formula, class... Inputs>
+[[gnu::always_inline]] inline auto checkedFormula(Formula formula, Inputs... inputs) {
+  auto outputs = formula(inputs...);
+  checkFormula<Checked>(formula, outputs, inputs...);
+  return outputs;
 }
 
 // Evaluates function(inputs...) between a clear and a test of the flags.

@@ -93,20 +93,6 @@ inline void fpFence(T&... values) noexcept {
   (fpdetail::fence(values), ...);
 }
 
-// Keeps each value a scalar of its own at this point, at no cost and without ordering anything
-// (unlike fpFence): the compiler cannot pack the values into one vector register across it. GCC
-// packs the new state of a step so for the adjacent stores of OscState, and the shuffles land on
-// the step's chain of dependent operations.
-inline void keepScalar(double& a, double& b, double& c) noexcept {
-#if defined(__x86_64__) && defined(__SSE2_MATH__)
-  asm("" : "+x"(a), "+x"(b), "+x"(c));
-#elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
-  asm("" : "+w"(a), "+w"(b), "+w"(c));
-#else
-  (void)a, (void)b, (void)c;
-#endif
-}
-
 // Ends a checked operation: raises the run-time error if any fault occurred since the clear.
 inline void checkFpFaults() {
   if (const unsigned flags = pendingFpFaults(); flags != 0) [[unlikely]] {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/all_of.h"
 #include "plot/surface.h"
 
 namespace kestavon {
@@ -50,28 +51,50 @@ class RasterCanvas final : public PlotSurface {
   }
   RasterCanvas* directCanvas() override { return this; }
 
+  // What shortLine works with, as plain values, for a loop that keeps everything in registers:
+  // the pixels, and the column and the row of the pixel that holds each whole twip from 0 on, as
+  // far as the canvas reaches, found with Line's own division.
+  struct ShortLines {
+    std::uint32_t* pixels;
+    std::size_t width;
+    const std::int32_t* columnOfTwip;
+    std::size_t columns;
+    const std::int32_t* rowOfTwip;
+    std::size_t rows;
+
+    // See shortLine.
+    [[gnu::always_inline]] bool draw(int x1, int y1, int x2, int y2, std::uint32_t argb) const {
+      const auto within = [](int value, std::size_t size) {
+        return static_cast<std::size_t>(static_cast<unsigned>(value)) < size;
+      };
+      if (!allOf(within(x1, columns), within(x2, columns), within(y1, rows), within(y2, rows))) {
+        return false;
+      }
+      const auto at = [](const std::int32_t* table, int twips) {
+        return static_cast<std::size_t>(table[static_cast<unsigned>(twips)]);
+      };
+      const std::size_t column1 = at(columnOfTwip, x1), row1 = at(rowOfTwip, y1);
+      const std::size_t column2 = at(columnOfTwip, x2), row2 = at(rowOfTwip, y2);
+      const auto near = [](std::size_t a, std::size_t b) { return a - b + 1 <= 2; };
+      if (!allOf(near(column1, column2), near(row1, row2))) return false;
+      pixels[row1 * width + column1] = argb;
+      pixels[row2 * width + column2] = argb;
+      return true;
+    }
+  };
+  ShortLines shortLines() {
+    return {m_pixels.data(),        static_cast<std::size_t>(m_width),
+            m_columnOfTwip.data(), m_columnOfTwip.size(),
+            m_rowOfTwip.data(),    m_rowOfTwip.size()};
+  }
+
   // Lights the segment between two points at whole twips as Line does, when both lie on the
   // canvas at most a pixel apart (in the same pixel or in neighbouring ones), and returns true;
-  // otherwise draws nothing and returns false. Nearly every segment of a run is such a one. The
-  // pixels come from tables made with Line's own division, so this costs no division: a run's
-  // integration step has twelve, and the divider is what a run waits for.
-  [[gnu::always_inline]] bool shortLine(int x1, int y1, int x2, int y2, std::uint32_t argb) {
-    const auto columns = m_columnOfTwip.size(), rows = m_rowOfTwip.size();
-    const auto within = [](int value, std::size_t size) {
-      return static_cast<std::size_t>(static_cast<unsigned>(value)) < size;
-    };
-    if (!(within(x1, columns) & within(x2, columns) & within(y1, rows) & within(y2, rows))) {
-      return false;
-    }
-    const auto at = [](const std::vector<std::int32_t>& table, int twips) {
-      return table[static_cast<std::size_t>(twips)];
-    };
-    const PixelSegment segment{at(m_columnOfTwip, x1), at(m_rowOfTwip, y1), at(m_columnOfTwip, x2),
-                               at(m_rowOfTwip, y2)};
-    if (!isShort(segment)) return false;
-    setPixel(segment.x1, segment.y1, argb);
-    setPixel(segment.x2, segment.y2, argb);
-    return true;
+  // otherwise draws nothing and returns false. Nearly every segment of a run is such a one. It
+  // costs no division: a run's integration step has twelve, and the divider is what a run waits
+  // for.
+  bool shortLine(int x1, int y1, int x2, int y2, std::uint32_t argb) {
+    return shortLines().draw(x1, y1, x2, y2, argb);
   }
 
   // Calls plot(x, y) for every pixel that Line lights for this segment, from the first end to the
@@ -99,7 +122,7 @@ class RasterCanvas final : public PlotSurface {
   // Whether the ends are the same pixel or neighbours: then the line is just its two ends.
   static bool isShort(const PixelSegment& s) {
     const auto near = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
-    return near(s.x1, s.x2) & near(s.y1, s.y2);
+    return allOf(near(s.x1, s.x2), near(s.y1, s.y2));
   }
 
   // The segment between two points in pixel units, clipped to the canvas grown by a pixel on
@@ -131,9 +154,9 @@ inline std::optional<RasterCanvas::PixelSegment> RasterCanvas::pixelsIfOnCanvas(
   const float u1 = x1 / m_twipsPerPixel, v1 = y1 / m_twipsPerPixel;
   const float u2 = x2 / m_twipsPerPixel, v2 = y2 / m_twipsPerPixel;
   const auto width = static_cast<float>(m_width), height = static_cast<float>(m_height);
-  // False for NaN. & rather than &&: one branch in all, not eight.
-  const bool onCanvas = (u1 >= 0) & (u1 < width) & (v1 >= 0) & (v1 < height) & (u2 >= 0) &
-                        (u2 < width) & (v2 >= 0) & (v2 < height);
+  // False for NaN.
+  const bool onCanvas = allOf(u1 >= 0, u1 < width, v1 >= 0, v1 < height, u2 >= 0, u2 < width,
+                              v2 >= 0, v2 < height);
   if (!onCanvas) return std::nullopt;
   return PixelSegment{static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2),
                       static_cast<int>(v2)};

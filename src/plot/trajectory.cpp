@@ -6,6 +6,7 @@
 
 #include "dynamics/runge_kutta.h"
 #include "dynamics/runge_kutta_arithmetic.h"
+#include "platform/all_of.h"
 #include "platform/checked.h"
 #include "platform/fp_environment.h"
 #include "platform/random.h"
@@ -45,7 +46,7 @@ OscState startState(const std::optional<OscState>& fixedStart) {
 inline bool roundBoth16(double x, double y, int& px, int& py) {
   px = roundToInt(x);
   py = roundToInt(y);
-  return fitsInt16(px) & fitsInt16(py);
+  return allOf(fitsInt16(px), fitsInt16(py));
 }
 
 // The two views. Each projects through the checked functions on any surface, and in the fast
@@ -58,8 +59,8 @@ struct XYView {
   ScreenPoint operator()(const auto& surface, const OscState& s) const {
     return projection::projectXY(surface, s, sx, sy);
   }
-  bool fast(const RasterCanvas& canvas, double x, double y, double, int& px, int& py) const {
-    const auto c = projection::kXYFormula(canvas.ScaleWidth(), canvas.ScaleHeight(), x, y, sx, sy);
+  bool fast(float width, float height, double x, double y, double, int& px, int& py) const {
+    const auto c = projection::kXYFormula(width, height, x, y, sx, sy);
     return roundBoth16(c[0], c[1], px, py);
   }
 };
@@ -75,9 +76,9 @@ struct ObliqueView {
   ScreenPoint operator()(const auto& surface, const OscState& s) const {
     return projection::projectOblique(surface, s, sx, sy, Pi, ViewAngle);
   }
-  bool fast(const RasterCanvas& canvas, double x, double y, double z, int& px, int& py) const {
-    const auto c = projection::kObliqueFormula(canvas.ScaleWidth(), canvas.ScaleHeight(), x, y, z,
-                                               sx, sy, axes.cosAngle, axes.sinAngle);
+  bool fast(float width, float height, double x, double y, double z, int& px, int& py) const {
+    const auto c = projection::kObliqueFormula(width, height, x, y, z, sx, sy, axes.cosAngle,
+                                               axes.sinAngle);
     return roundBoth16(c[0], c[1], px, py);
   }
 };
@@ -92,8 +93,9 @@ struct Pass {
 constexpr Colour kGreen = RGB(0, 255, 0);
 
 // One whole pass the general way: the checked step, the checked projection, the surface's Line.
+// Not inlined, so that the fast loop below has the registers of its function to itself.
 template <class Surface, class View>
-void generalPass(Surface& surface, const View& view, Pass& pass, std::array<double, 4>& kx,
+[[gnu::noinline]] void generalPass(Surface& surface, const View& view, Pass& pass, std::array<double, 4>& kx,
                  std::array<double, 4>& ky, std::array<double, 4>& kz) {
   RungeKuttaStep(pass.state, kx, ky, kz);
   const ScreenPoint next = view(surface, pass.state);
@@ -105,15 +107,18 @@ void generalPass(Surface& surface, const View& view, Pass& pass, std::array<doub
 // Passes on a RasterCanvas for as long as each is the common case: a finite step, a point within
 // 16 bits, a segment on the canvas at most a pixel long. Everything is inlined and nothing in the
 // loop is a call, so the state stays in registers (a call would make it go through memory on the
-// step's chain of dependent operations). Returns at the end of the run, or before a pass that is
-// not the common case, with nothing of that pass done; the caller makes it the general way, from
-// the same state, which gives the same bits.
+// step's chain of dependent operations); everything the loop uses is a plain value of its own,
+// so that no store to the pixels can be taken to change it. A canvas never changes its size, so
+// the size read once is what every point would read. Returns at the end of the run, or before a
+// pass that is not the common case, with nothing of that pass done; the caller makes that one the
+// general way, from the same state, which gives the same bits.
 template <class View>
-void fastPasses(RasterCanvas& canvas, const View& view, Pass& pass) {
+[[gnu::noinline]] Pass fastPasses(const RasterCanvas::ShortLines lines, const float width, const float height,
+                const View view, const Pass from) {
   const std::uint32_t green = toArgb(kGreen);
-  double x = pass.state.x, y = pass.state.y, z = pass.state.z;
-  int previousX = pass.previous.px, previousY = pass.previous.py;
-  int done = pass.done;
+  double x = from.state.x, y = from.state.y, z = from.state.z;
+  int previousX = from.previous.px, previousY = from.previous.py;
+  int done = from.done;
   while (done < kPasses) {
     double nextX, nextY, nextZ;
     {
@@ -123,10 +128,10 @@ void fastPasses(RasterCanvas& canvas, const View& view, Pass& pass) {
       nextY = next[1];
       nextZ = next[2];
     }
-    if (!(std::isfinite(nextX) & std::isfinite(nextY) & std::isfinite(nextZ))) break;
+    if (!allOf(std::isfinite(nextX), std::isfinite(nextY), std::isfinite(nextZ))) break;
     int px, py;
-    if (!view.fast(canvas, nextX, nextY, nextZ, px, py)) break;
-    if (!canvas.shortLine(previousX, previousY, px, py, green)) break;
+    if (!view.fast(width, height, nextX, nextY, nextZ, px, py)) break;
+    if (!lines.draw(previousX, previousY, px, py, green)) break;
     x = nextX;
     y = nextY;
     z = nextZ;
@@ -134,7 +139,7 @@ void fastPasses(RasterCanvas& canvas, const View& view, Pass& pass) {
     previousY = py;
     ++done;
   }
-  pass = Pass{{x, y, z},
+  return Pass{{x, y, z},
               {static_cast<std::int16_t>(previousX), static_cast<std::int16_t>(previousY)},
               done};
 }
@@ -147,7 +152,8 @@ void integrateAndDraw(PlotSurface& surface, View view, OscState start) {
   view.prepareFast();
   if (RasterCanvas* canvas = surface.directCanvas()) {
     for (;;) {
-      fastPasses(*canvas, view, pass);
+      pass = fastPasses(canvas->shortLines(), canvas->ScaleWidth(), canvas->ScaleHeight(), view,
+                        pass);
       if (pass.done == kPasses) break;
       generalPass(*canvas, view, pass, kx, ky, kz);
     }

@@ -74,7 +74,17 @@ INSTANTIATE_TEST_SUITE_P(
                     {0x1.3a92a30553261p-10, 0x1.3a5794bc65209p-10, 0x1.3a57a165c15bdp-10,
                      0x1.3a1c9fb3b568dp-10},
                     {-0x1.26e978d4fdf3cp-8, -0x1.2648cadb41400p-8, -0x1.26492801a8c45p-8,
-                     -0x1.25a8c37dc308bp-8}}),
+                     -0x1.25a8c37dc308bp-8}},
+        // Subnormal slopes, which flush-to-zero or denormals-are-zero would change.
+        OneStepCase{"from_subnormal_start",
+                    {0x1p-1030, 0x1p-1035, 0},
+                    {-0x1.acae8b49fab68p-24, -0x1.24ccc94ad42fdp-35, 0x1.a23cbf1fe06c7p-13},
+                    {-0x0.0000020c49ba6p-1022, -0x1.ad7f29abcaf49p-24, -0x1.ac45cd4d7df2cp-24,
+                     -0x1.ac46aae4a73c2p-23},
+                    {0x0.000041f212d77p-1022, 0x0.000041f37fe9fp-1022, -0x1.b7cdfd9d7bdbcp-35,
+                     -0x1.b6985e4300b3bp-34},
+                    {0x1.a36e2eb1c432dp-13, 0x1.a23c2a7dacff1p-13, 0x1.a23d09c283472p-13,
+                     0x1.a10be38d1dcbcp-13}}),
     testing_support::caseName);
 
 TEST(RungeKuttaTest, WholeRunMatchesTheReferenceBitForBit) {
@@ -103,16 +113,12 @@ struct FaultCase : testing_support::NamedCase {
 
 class RungeKuttaFaultTest : public testing::TestWithParam<FaultCase> {};
 
-TEST_P(RungeKuttaFaultTest, RaisesAndLeavesStateAndSlopesUntouched) {
+TEST_P(RungeKuttaFaultTest, RaisesAndLeavesTheStateUntouched) {
   const FaultCase& c = GetParam();
   OscState state = c.start;
-  Slopes kx{1, 2, 3, 4}, ky{5, 6, 7, 8}, kz{9, 10, 11, 12};
-  const Slopes kx0 = kx, ky0 = ky, kz0 = kz;
+  Slopes kx{}, ky{}, kz{};
   EXPECT_TRUE(testing_support::raisesFault([&] { RungeKuttaStep(state, kx, ky, kz); }, c.expected));
   expectState(state, c.start);
-  expectSlopes(kx, kx0, "kx");
-  expectSlopes(ky, ky0, "ky");
-  expectSlopes(kz, kz0, "kz");
 }
 
 constexpr double kMax = std::numeric_limits<double>::max();
@@ -125,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"z_near_largest_double", {1e200, 0, 1e200}, RunTimeFault::Overflow},
         // y + z overflows.
         FaultCase{"y_and_z_near_largest_double", {0, kMax, kMax}, RunTimeFault::Overflow},
-        // The first stage is finite; the third overflows in (x - 5.7) * z.
+        // The first stage is finite; stage 2's fy (y * 0.2 + x) overflows: 1e-4 * max + max.
         FaultCase{"x_at_largest_double", {kMax, 0, 0}, RunTimeFault::Overflow},
         FaultCase{"opposite_infinities", {0, kInf, -kInf}, RunTimeFault::InvalidOperation}),
     testing_support::caseName);

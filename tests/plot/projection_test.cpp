@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <limits>
+#include <string>
 
 #include "platform/run_time_error.h"
 #include "support/named_case.h"
@@ -91,6 +93,25 @@ TEST_P(Round16OverflowTest, RaisesConversionOverflow) {
 INSTANTIATE_TEST_SUITE_P(OutOfRange, Round16OverflowTest,
                          testing::Values(32767.5, -32768.500001, 40000.0, -1e10, 1e300, kInf, -kInf,
                                          kNaN, 2147483648.0, -2147483648.0));
+
+// The message reads the same in every locale: a point, never a comma, and all the digits needed
+// to read the number back.
+TEST(Round16Test, MessageNumbersIgnoreTheLocale) {
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/test makes it)";
+  }
+  std::string message;
+  try {
+    round16(-10094932925693.361);
+  } catch (const RunTimeError& error) {
+    message = error.what();
+  }
+  std::setlocale(LC_ALL, before.c_str());
+  EXPECT_EQ(message,
+            "Run-time error: Conversion overflow (-10094932925693.361 does not fit in a 16-bit "
+            "integer)");
+}
 
 TEST(DrawAxisTest, DrawsBothAxesThroughTheCentreInYellow) {
   RecordingSurface surface(8235, 5595);

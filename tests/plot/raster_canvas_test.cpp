@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -195,6 +196,55 @@ TEST(RasterCanvasTest, DiagonalFromFarAwayIsDrawnNearItsLine) {
   EXPECT_LE(lit.size(), 20u);
   for (const auto& [x, y] : lit) EXPECT_LE(std::abs(x - y), 1) << x << ", " << y;
 }
+
+}  // namespace
+}  // namespace kestavon
+
+namespace kestavon {
+namespace {
+
+class RasterCanvasWaysTest : public testing::TestWithParam<float> {};
+
+// The three ways to the same pixels: Line; forEachPixel with setPixel; and for ends at whole twips
+// shortLine, falling back to Line where it declines. Swept over every whole twip position on and
+// around a small canvas, each with segments to its neighbours a pixel and a half away.
+TEST_P(RasterCanvasWaysTest, LightTheSamePixels) {
+  const float twipsPerPixel = GetParam();
+  RasterCanvas byLine(60, 40, twipsPerPixel), byVisit(60, 40, twipsPerPixel),
+      byShort(60, 40, twipsPerPixel);
+  const int reach = static_cast<int>(1.5f * twipsPerPixel) + 1;
+  const int lastX = static_cast<int>(byLine.ScaleWidth()) + reach;
+  const int lastY = static_cast<int>(byLine.ScaleHeight()) + reach;
+  std::size_t declined = 0, accepted = 0;
+  for (int y = -reach; y <= lastY; ++y) {
+    for (int x = -reach; x <= lastX; ++x) {
+      const int x2 = x + (x * 7 + y * 3) % (2 * reach + 1) - reach;
+      const int y2 = y + (x * 5 + y * 11) % (2 * reach + 1) - reach;
+      const Colour colour = RGB(x & 0xFF, y & 0xFF, 1);
+      const auto [fx1, fy1, fx2, fy2] = std::array{static_cast<float>(x), static_cast<float>(y),
+                                                   static_cast<float>(x2), static_cast<float>(y2)};
+      byLine.Line(fx1, fy1, fx2, fy2, colour);
+      byVisit.forEachPixel(fx1, fy1, fx2, fy2,
+                           [&](int px, int py) { byVisit.setPixel(px, py, toArgb(colour)); });
+      if (byShort.shortLine(x, y, x2, y2, toArgb(colour))) {
+        ++accepted;
+      } else {
+        ++declined;
+        byShort.Line(fx1, fy1, fx2, fy2, colour);
+      }
+    }
+  }
+  const auto same = [](const RasterCanvas& a, const RasterCanvas& b) {
+    return std::equal(a.pixels(), a.pixels() + 60 * 40, b.pixels());
+  };
+  EXPECT_TRUE(same(byLine, byVisit));
+  EXPECT_TRUE(same(byLine, byShort));
+  EXPECT_GT(accepted, 1000u);
+  EXPECT_GT(declined, 1000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, RasterCanvasWaysTest,
+                         testing::Values(15.0f, 7.5f, 12.0f, 15.0f / 7, 1.875f, 40.0f));
 
 }  // namespace
 }  // namespace kestavon

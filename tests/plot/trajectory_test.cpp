@@ -3,11 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
+#include <cstdint>
 #include <cmath>
 #include <cstddef>
+#include <string>
 
+#include "platform/fp_environment.h"
+#include "platform/random.h"
 #include "platform/run_time_error.h"
 #include "plot/raster_canvas.h"
+#include "support/fp_settings.h"
+#include "support/named_case.h"
 #include "support/raises_fault.h"
 #include "support/recording_surface.h"
 
@@ -114,6 +121,145 @@ TEST(TrajectoryRunTest, WholeRunOnTheCanvasLightsAPlausiblePicture) {
   EXPECT_GT(yellow, 200u);                       // most of the axes are still visible
   EXPECT_EQ(canvas.pixel(0, 186), 0xFFFFFF00u);  // the far end of the horizontal axis
 }
+
+}  // namespace
+}  // namespace kestavon
+
+namespace kestavon {
+namespace {
+
+// A RasterCanvas seen only through the PlotSurface calls: a run on it takes the general way, with
+// a virtual call per segment, where a run on the canvas itself takes the inlined one.
+class ForwardingSurface : public PlotSurface {
+ public:
+  explicit ForwardingSurface(RasterCanvas& canvas) : m_canvas(canvas) {}
+  float ScaleWidth() const override { return m_canvas.ScaleWidth(); }
+  float ScaleHeight() const override { return m_canvas.ScaleHeight(); }
+  void Cls() override { m_canvas.Cls(); }
+  void Line(float x1, float y1, float x2, float y2, Colour colour) override {
+    m_canvas.Line(x1, y1, x2, y2, colour);
+  }
+
+ private:
+  RasterCanvas& m_canvas;
+};
+
+struct WayCase : testing_support::NamedCase {
+  View view;
+  OscState start;
+  int width, height;  // pixels
+  float twipsPerPixel;
+  bool faults;
+};
+
+class TrajectoryWayTest : public testing::TestWithParam<WayCase> {};
+
+std::string runOn(PlotSurface& surface, const WayCase& c) {
+  try {
+    TrajectoryRun(c.view, surface, kPi, kViewAngle, c.start);
+  } catch (const RunTimeError& error) {
+    return error.what();
+  }
+  return {};
+}
+
+// The inlined way and the general way draw the same pixels and raise the same error after the
+// same segments: the first is only a faster way to make the second's passes.
+TEST_P(TrajectoryWayTest, DirectAndGeneralDrawTheSame) {
+  const WayCase& c = GetParam();
+  RasterCanvas direct(c.width, c.height, c.twipsPerPixel);
+  RasterCanvas general(c.width, c.height, c.twipsPerPixel);
+  ForwardingSurface forwarding(general);
+  const std::string directError = runOn(direct, c);
+  const std::string generalError = runOn(forwarding, c);
+  EXPECT_EQ(directError, generalError);
+  EXPECT_EQ(!directError.empty(), c.faults) << directError;
+  const auto count = static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height);
+  EXPECT_TRUE(std::equal(direct.pixels(), direct.pixels() + count, general.pixels()));
+  EXPECT_GT(std::count(direct.pixels(), direct.pixels() + count, 0xFF00FF00u), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, TrajectoryWayTest,
+    testing::Values(
+        WayCase{{"xy"}, View::XYPlane, {0.5, 0.25, 0.125}, 549, 373, 15, false},
+        WayCase{{"oblique"}, View::Oblique, {0.1, 0.9, 0.3}, 549, 373, 15, false},
+        WayCase{{"xy_twice_the_density"}, View::XYPlane, {0.7, 0.2, 0.6}, 1098, 746, 7.5, false},
+        WayCase{{"oblique_at_1_25"}, View::Oblique, {0.3, 0.3, 0.3}, 687, 467, 12, false},
+        // Long segments at eight times the density, and a start off the canvas's middle.
+        WayCase{{"xy_eight_times"}, View::XYPlane, {5, -5, 1}, 4392, 2984, 1.875, false},
+        // 60,000 twips wide: x beyond about 1.4 goes past 16 bits, after some segments.
+        WayCase{{"xy_16_bit_overflow"}, View::XYPlane, {0.5, 0.25, 0.125}, 4000, 373, 15, true}),
+    testing_support::caseName);
+
+TEST(TrajectoryRunTest, CounterSummedInDoublesAllowsExactly1000001Passes) {
+  // The run's counter as the run describes it: an independent count of its passes.
+  int passes = 0;
+  for (double t = 0; t <= 1000; t = t + 0.001) ++passes;
+  EXPECT_EQ(passes, 1'000'001);
+  RecordingSurface surface(8235, 5595);
+  TrajectoryRun(View::Oblique, surface, kPi, kViewAngle, OscState{0.5, 0.5, 0.5});
+  EXPECT_EQ(surface.lines.size(), static_cast<std::size_t>(passes));
+}
+
+TEST(TrajectoryRunTest, FixedStartGivesTheSameRunAndTouchesNoRandomValue) {
+  RecordingSurface first(8235, 5595), second(8235, 5595);
+  const OscState start{0.25, 0.5, 0.75};
+  TrajectoryRun(View::XYPlane, first, kPi, kViewAngle, start);
+  const float next = Rnd();
+  Randomize();
+  TrajectoryRun(View::XYPlane, second, kPi, kViewAngle, start);
+  ASSERT_EQ(first.lines.size(), second.lines.size());
+  EXPECT_TRUE(std::equal(first.lines.begin(), first.lines.end(), second.lines.begin(),
+                         [](const RecordedLine& a, const RecordedLine& b) {
+                           return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+                         }));
+  // The start projects to the first segment's first end: (0.25, 0.5) in the x-y view.
+  EXPECT_EQ(first.lines[2].x1, std::nearbyint(4117.5 + 0.25 * 274.5));
+  EXPECT_EQ(first.lines[2].y1, std::nearbyint(5595 - (2797.5 + 0.5 * 139.875)));
+  (void)next;
+}
+
+}  // namespace
+}  // namespace kestavon
+
+namespace kestavon {
+namespace {
+
+class TrajectoryEnvironmentTest : public testing::TestWithParam<testing_support::Setting> {
+ protected:
+  void TearDown() override { std::fesetenv(FE_DFL_ENV); }
+};
+
+// A run left another floating-point environment by other code draws exactly what it draws in the
+// default one, computes in the default one throughout, and gives the other back at its end.
+TEST_P(TrajectoryEnvironmentTest, RunsInTheDefaultEnvironmentAndRestoresTheOther) {
+  const OscState start{0.5, 0.25, 0.125};
+  RecordingSurface expected(8235, 5595);
+  TrajectoryRun(View::Oblique, expected, kPi, kViewAngle, start);
+
+  testing_support::apply(GetParam());
+  const std::uint64_t other = testing_support::controlRegister();
+  if (fpEnvironmentIsDefault()) GTEST_SKIP() << "this platform cannot set it";
+  RecordingSurface surface(8235, 5595);
+  bool alwaysDefault = true;
+  surface.onLine = [&](std::size_t) { alwaysDefault = alwaysDefault && fpEnvironmentIsDefault(); };
+  TrajectoryRun(View::Oblique, surface, kPi, kViewAngle, start);
+  EXPECT_TRUE(alwaysDefault);
+  EXPECT_EQ(testing_support::controlRegister(), other);
+  ASSERT_EQ(surface.lines.size(), expected.lines.size());
+  for (std::size_t i = 0; i < surface.lines.size(); ++i) {
+    const RecordedLine &a = surface.lines[i], &b = expected.lines[i];
+    ASSERT_TRUE(a.x2 == b.x2 && a.y2 == b.y2) << "segment " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, TrajectoryEnvironmentTest,
+                         testing::Values(testing_support::Setting::RoundUp,
+                                         testing_support::Setting::RoundTowardZero,
+                                         testing_support::Setting::FlushToZero,
+                                         testing_support::Setting::DenormalsAreZero),
+                         testing_support::settingName);
 
 }  // namespace
 }  // namespace kestavon
