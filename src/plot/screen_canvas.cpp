@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -9,13 +10,8 @@
 namespace kestavon {
 namespace {
 
-// Device positions come from products of logical positions and a ratio such as 1.1, a hair away
-// from a whole device pixel where they should be on one.
+// How far a device position computed from a logical one may miss a whole device pixel.
 constexpr double kGridTolerance = 1e-6;
-
-// The whole device pixel that holds `position`, taking a position a hair below a whole pixel as on
-// it.
-double wholePixel(double position) { return std::floor(position + kGridTolerance); }
 
 // The grid, once it and the area's size are known to be usable.
 const DeviceGrid& checked(const DeviceGrid& grid, int logicalWidth, int logicalHeight) {
@@ -25,8 +21,10 @@ const DeviceGrid& checked(const DeviceGrid& grid, int logicalWidth, int logicalH
   }
   const auto isOffset = [](double offset) { return offset >= 0 && offset < 1; };  // false for NaN
   if (!(grid.ratio > 0 && grid.ratio <= ScreenCanvas::kMaxRatio)) {
-    throw std::invalid_argument("device pixel ratio " + std::to_string(grid.ratio) +
-                                " is outside (0, " + std::to_string(ScreenCanvas::kMaxRatio) + "]");
+    char text[96];
+    std::snprintf(text, sizeof text, "device pixel ratio %g is outside (0, %g]", grid.ratio,
+                  ScreenCanvas::kMaxRatio);
+    throw std::invalid_argument(text);
   }
   if (!(isOffset(grid.offsetX) && isOffset(grid.offsetY))) {
     throw std::invalid_argument("device grid offsets must lie in [0, 1)");
@@ -57,10 +55,12 @@ bool isLogicalGrid(const DeviceGrid& grid) {
 
 }  // namespace
 
+double wholeDevicePixel(double position) { return std::floor(position + kGridTolerance); }
+
 DeviceGrid DeviceGrid::at(double ratio, double logicalX, double logicalY) {
   const auto offset = [ratio](double logical) {
     const double device = logical * ratio;
-    return std::max(0.0, device - wholePixel(device));
+    return std::max(0.0, device - wholeDevicePixel(device));
   };
   return DeviceGrid{ratio, offset(logicalX), offset(logicalY)};
 }

@@ -9,6 +9,10 @@
 
 namespace kestavon {
 
+// The window's plot area in logical pixels of 15 twips: 8235 x 5595 twips.
+inline constexpr int kPlotAreaWidth = 549;
+inline constexpr int kPlotAreaHeight = 373;
+
 // Where a drawing area of whole logical pixels (15 twips each) lies on a screen's grid of device
 // pixels: `ratio` device pixels to a logical pixel, and the area's top-left corner `offsetX`,
 // `offsetY` device pixels into the device pixel that holds it, each in [0, 1). At a fractional
@@ -25,6 +29,10 @@ struct DeviceGrid {
 
   friend bool operator==(const DeviceGrid&, const DeviceGrid&) = default;
 };
+
+// The whole device pixel that holds a device position, counting a position a hair below a whole
+// pixel as on it (device positions are products of logical positions and a ratio such as 1.1).
+double wholeDevicePixel(double position);
 
 // Twips per device pixel at a device pixel ratio: 15 at ratio 1, 7.5 at ratio 2. The window and
 // the headless renderer compute it here alike, so their canvases agree bit for bit.

@@ -1,0 +1,33 @@
+#include "picture/png_file.h"
+
+#include <QSaveFile>
+
+namespace kestavon {
+
+QImage imageOver(const RasterCanvas& canvas) {
+  return {reinterpret_cast<const uchar*>(canvas.pixels()), canvas.width(), canvas.height(),
+          static_cast<qsizetype>(canvas.width()) * 4, QImage::Format_RGB32};
+}
+
+QImage canvasImage(const RasterCanvas& canvas) { return imageOver(canvas).copy(); }
+
+std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path) {
+  const auto failure = [&path](const QString& reason) {
+    return QStringLiteral("cannot write %1: %2").arg(path, reason);
+  };
+  if (path.isEmpty()) return failure(QStringLiteral("no file name"));
+  // QSaveFile writes to a temporary file in the target's folder and renames it on commit.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return failure(file.errorString());
+  if (!imageOver(canvas).save(&file, "PNG")) {
+    const QString reason = file.error() != QFileDevice::NoError
+                               ? file.errorString()
+                               : QStringLiteral("the picture could not be encoded as PNG");
+    file.cancelWriting();
+    return failure(reason);
+  }
+  if (!file.commit()) return failure(file.errorString());
+  return std::nullopt;
+}
+
+}  // namespace kestavon
