@@ -1,5 +1,7 @@
 #include "picture/png_file.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QSaveFile>
 
 namespace kestavon {
@@ -16,17 +18,16 @@ std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path)
     return QStringLiteral("cannot write %1: %2").arg(path, reason);
   };
   if (path.isEmpty()) return failure(QStringLiteral("no file name"));
+  // Encoded in memory first, so that a failing file says why in its own words.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !imageOver(canvas).save(&buffer, "PNG")) {
+    return failure(QStringLiteral("the picture could not be encoded as PNG"));
+  }
   // QSaveFile writes to a temporary file in the target's folder and renames it on commit.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return failure(file.errorString());
-  if (!imageOver(canvas).save(&file, "PNG")) {
-    const QString reason = file.error() != QFileDevice::NoError
-                               ? file.errorString()
-                               : QStringLiteral("the picture could not be encoded as PNG");
-    file.cancelWriting();
-    return failure(reason);
-  }
-  if (!file.commit()) return failure(file.errorString());
+  if (file.write(png) != png.size() || !file.commit()) return failure(file.errorString());
   return std::nullopt;
 }
 
