@@ -27,7 +27,18 @@ std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path)
   // QSaveFile writes to a temporary file in the target's folder and renames it on commit.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return failure(file.errorString());
-  if (file.write(png) != png.size() || !file.commit()) return failure(file.errorString());
+  // A short write is no error to QSaveFile, which would commit a truncated file: write until all
+  // is written or the system says why not.
+  for (qint64 written = 0; written < png.size();) {
+    const qint64 more = file.write(png.constData() + written, png.size() - written);
+    if (more <= 0) {
+      const QString reason = file.errorString();
+      file.cancelWriting();
+      return failure(reason);
+    }
+    written += more;
+  }
+  if (!file.commit()) return failure(file.errorString());
   return std::nullopt;
 }
 
