@@ -1,9 +1,8 @@
 #include "app/c_numbers.h"
 
-#include <locale.h>  // newlocale, strtod_l (POSIX)
-
 #include <charconv>
-#include <cstdlib>
+#include <clocale>  // newlocale (POSIX)
+#include <cstdlib>  // strtod_l (POSIX)
 #include <string>
 
 namespace kestavon {

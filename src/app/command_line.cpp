@@ -111,7 +111,8 @@ std::variant<Options, Answer> parseCommandLine(const QStringList& arguments) {
   const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
   parser.addOptions({help, version});
   for (const char* name : {"seed", "start", "render", "output", "runs", "scale"}) {
-    parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    parser.addOption(
+        QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
   }
   if (!parser.parse(QStringList{QStringLiteral("kestavon")} + arguments)) {
     QString message = parser.errorText();

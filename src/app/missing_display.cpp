@@ -39,11 +39,9 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
       endWith(missingDisplayMessage(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
                                     std::getenv("WAYLAND_DISPLAY")));
     }
-    endWith("kestavon: cannot start the window: " +
-            text.simplified().toLocal8Bit().toStdString());
+    endWith("kestavon: cannot start the window: " + text.simplified().toLocal8Bit().toStdString());
   }
-  heldMessages().push_back(HeldMessage{type, QByteArray(context.file),
-                                       QByteArray(context.function),
+  heldMessages().push_back(HeldMessage{type, QByteArray(context.file), QByteArray(context.function),
                                        QByteArray(context.category), context.line, text});
 }
 

@@ -125,8 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
         AnsweredLine{{"version"}, {"--version"}, 0, "kestavon 1.0"},
         AnsweredLine{{"version_short"}, {"-v"}, 0, "kestavon 1.0"},
         AnsweredLine{{"unknown_option"}, {"--colour"}, 2, "kestavon: Unknown option 'colour'"},
-        AnsweredLine{{"argument"}, {"picture.png"}, 2, "kestavon: unexpected argument 'picture.png'"},
-        AnsweredLine{{"seed_without_value"}, {"--seed"}, 2, "kestavon: Missing value after '--seed'"},
+        AnsweredLine{
+            {"argument"}, {"picture.png"}, 2, "kestavon: unexpected argument 'picture.png'"},
+        AnsweredLine{
+            {"seed_without_value"}, {"--seed"}, 2, "kestavon: Missing value after '--seed'"},
         AnsweredLine{{"seed_negative"},
                      {"--seed", "-1"},
                      2,

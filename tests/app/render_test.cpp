@@ -70,7 +70,9 @@ const RenderCase kCases[] = {
     {{"3d_start_b_scale_2"}, "3d", {-1.5, 2.25, 0.75}, 2, {0x3A964FE8BF6B2A60u, 91819}},
 };
 
-View viewOf(const RenderCase& c) { return std::string(c.view) == "xy" ? View::XYPlane : View::Oblique; }
+View viewOf(const RenderCase& c) {
+  return std::string(c.view) == "xy" ? View::XYPlane : View::Oblique;
+}
 
 // What the window shows after it opens and one click: the axes, then the run.
 void drawOpeningAndRun(PlotSurface& surface, View view, const OscState& start) {
@@ -93,9 +95,10 @@ TEST_P(RenderTest, ProgramMatchesTheReference) {
   QTemporaryDir folder;
   const QString output = folder.filePath("picture.png");
   QProcess program;
-  program.start(KESTAVON_PROGRAM,
-                {"--render", c.view, "--output", output, "--scale", QString::number(c.scale),
-                 "--start", QStringLiteral("%1,%2,%3").arg(c.start.x).arg(c.start.y).arg(c.start.z)});
+  program.start(
+      KESTAVON_PROGRAM,
+      {"--render", c.view, "--output", output, "--scale", QString::number(c.scale), "--start",
+       QStringLiteral("%1,%2,%3").arg(c.start.x).arg(c.start.y).arg(c.start.z)});
   ASSERT_TRUE(program.waitForFinished(60000));
   ASSERT_EQ(program.exitStatus(), QProcess::NormalExit);
   ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
@@ -115,8 +118,10 @@ TEST(RenderTest, PictureAtScaleKIsTheWindowsAtRatioK) {
   for (const int scale : {2, 3, 7}) {
     RasterCanvas rendered(kPlotAreaWidth * scale, kPlotAreaHeight * scale,
                           twipsPerDevicePixel(scale));
-    ScreenCanvas shown(kPlotAreaWidth, kPlotAreaHeight, DeviceGrid{static_cast<double>(scale), 0, 0});
-    for (PlotSurface* surface : {static_cast<PlotSurface*>(&rendered), static_cast<PlotSurface*>(&shown)}) {
+    ScreenCanvas shown(kPlotAreaWidth, kPlotAreaHeight,
+                       DeviceGrid{static_cast<double>(scale), 0, 0});
+    for (PlotSurface* surface :
+         {static_cast<PlotSurface*>(&rendered), static_cast<PlotSurface*>(&shown)}) {
       drawOpeningAndRun(*surface, View::Oblique, {0.5, 0.25, 0.125});
     }
     ASSERT_EQ(shown.device().width(), rendered.width());

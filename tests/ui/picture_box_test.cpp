@@ -3,6 +3,8 @@
 // 1.5, 1.75 and 1.25, from screens.json), a focus frame that leaves the drawing alone, and the
 // keys Ctrl+S and Ctrl+C.
 
+#include "ui/picture_box.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -21,7 +23,6 @@
 #include "shown_pixels.h"
 #include "ui/application.h"
 #include "ui/frm_kestavon.h"
-#include "ui/picture_box.h"
 #include "ui/plot_keys.h"
 
 using kestavon::frmKestavon;
@@ -33,7 +34,9 @@ namespace {
 constexpr kestavon::OscState kStart{0.25, 0.5, 0.125};
 
 // The device pixel that holds a logical window position.
-int devicePixel(double logical, qreal ratio) { return static_cast<int>(std::floor(logical * ratio)); }
+int devicePixel(double logical, qreal ratio) {
+  return static_cast<int>(std::floor(logical * ratio));
+}
 
 void click(frmKestavon& window, const char* name) {
   QTest::mouseClick(window.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);

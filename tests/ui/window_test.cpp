@@ -19,10 +19,10 @@
 #include "platform/run_time_error.h"
 #include "plot/projection.h"
 #include "plot/trajectory.h"
+#include "shown_pixels.h"
 #include "ui/application.h"
 #include "ui/frm_kestavon.h"
 #include "ui/picture_box.h"
-#include "shown_pixels.h"
 
 using kestavon::frmKestavon;
 using kestavon::PictureBox;
