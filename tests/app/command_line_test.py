@@ -39,21 +39,36 @@ def run(program, *arguments, env=None, limit_file_size=None):
 
 def bad_command_lines(program, folder):
     output = os.path.join(folder, "bad.png")
+    render = ["--render", "xy", "--output", output]
     for arguments, message in [
-        (["--frobnicate"], "kestavon: Unknown option 'frobnicate'"),
-        (["--seed", "x"], "kestavon: --seed: 'x' is not a whole number from 0 to 4294967295"),
-        (["--render", "xy"], "kestavon: --render needs --output FILE.png"),
-        (["--render", "xz", "--output", output], "kestavon: --render: 'xz' is not a view: xy or 3d"),
-        (["--render", "xy", "--output", output, "--runs", "0"],
-         "kestavon: --runs: '0' is not a whole number from 1 to 1000"),
-        (["--render", "3d", "--output", output, "--start", "1,2"],
-         "kestavon: --start: '1,2' is not three numbers X,Y,Z"),
-        (["--render", "3d", "--output", output, "--scale", "9"],
-         "kestavon: --scale: '9' is not a whole number from 1 to 8"),
+        (["--frobnicate"], "Unknown option 'frobnicate'"),
+        (["picture.png"], "unexpected argument 'picture.png'"),
+        (["--seed"], "Missing value after '--seed'"),
+        (["--seed", "x"], "--seed: 'x' is not a whole number from 0 to 4294967295"),
+        (["--seed", "-1"], "--seed: '-1' is not a whole number from 0 to 4294967295"),
+        (["--seed", "4294967296"], "--seed: '4294967296' is not a whole number from 0 to 4294967295"),
+        (["--seed", " 5"], "--seed: ' 5' is not a whole number from 0 to 4294967295"),
+        (["--start", "1,2"], "--start: '1,2' is not three numbers X,Y,Z"),
+        (["--start", "1,5,2,5,3,5"], "--start: '1,5,2,5,3,5' is not three numbers X,Y,Z"),
+        (["--start", "1,,3"], "--start: '' is not a finite number (in '1,,3')"),
+        (["--start", "1,2,3m"], "--start: '3m' is not a finite number (in '1,2,3m')"),
+        (["--start", "inf,0,0"], "--start: 'inf' is not a finite number (in 'inf,0,0')"),
+        (["--start", "0,1e999,0"], "--start: '1e999' is not a finite number (in '0,1e999,0')"),
+        (["--start", "0,0,nan"], "--start: 'nan' is not a finite number (in '0,0,nan')"),
+        (["--render", "xy"], "--render needs --output FILE.png"),
+        (["--render", "xy", "--output="], "--render needs --output FILE.png"),
+        (["--render", "XY", "--output", output], "--render: 'XY' is not a view: xy or 3d"),
+        (["--output", output], "--output, --runs and --scale go with --render"),
+        (["--scale", "2"], "--output, --runs and --scale go with --render"),
+        (render + ["--runs", "0"], "--runs: '0' is not a whole number from 1 to 1000"),
+        (render + ["--runs", "1001"], "--runs: '1001' is not a whole number from 1 to 1000"),
+        (render + ["--scale", "9"], "--scale: '9' is not a whole number from 1 to 8"),
+        (render + ["--start", "1,2"], "--start: '1,2' is not three numbers X,Y,Z"),
     ]:
         result = run(program, *arguments)
         lines = result.stderr.splitlines()
-        check(result.returncode == 2 and lines[:1] == [message] and result.stdout == ""
+        check(result.returncode == 2 and lines[:1] == ["kestavon: " + message]
+              and result.stdout == ""
               and any(line.startswith("Usage: kestavon") for line in lines)
               and not os.path.exists(output),
               f"{' '.join(arguments)}: status 2, '{message}', usage, nothing written "
