@@ -10,12 +10,14 @@
 
 #include "plot/projection.h"
 #include "plot/trajectory.h"
+#include "support/logical_owner.h"
 #include "support/named_case.h"
 
 namespace kestavon {
 namespace {
 
 using testing_support::caseName;
+using testing_support::logicalOwner;
 using testing_support::NamedCase;
 
 constexpr std::uint32_t kBlack = 0xFF000000u;
@@ -34,19 +36,6 @@ void drawAxesAndRun(PlotSurface& surface) {
   TrajectoryRun(View::Oblique, surface, 3.141592654, 120, OscState{0.25, 0.5, 0.125});
 }
 
-// The logical pixel that holds the larger part of device pixel k (the right one on a tie), for a
-// grid whose first device pixel starts `offset` before the area: overlap by overlap, not by the
-// position of the centre. Edge pixels mostly outside belong to the nearest logical pixel.
-int largerShare(int k, double offset, double ratio, int logicalSize) {
-  const double left = (k - offset) / ratio, right = (k + 1 - offset) / ratio;
-  const double boundary = std::floor(right);
-  int owner = static_cast<int>(boundary);
-  // A tie (the centre on the boundary) is a tie up to rounding.
-  if (boundary > left && (boundary - left) - (right - boundary) > 1e-9) owner -= 1;
-  if (owner < 0) return 0;
-  return owner >= logicalSize ? logicalSize - 1 : owner;
-}
-
 // Each logical pixel's last colour, worked out from the device pixels of a drawing made by
 // drawAxesAndRun.
 std::vector<std::uint32_t> lastColours(const ScreenCanvas& canvas) {
@@ -56,8 +45,8 @@ std::vector<std::uint32_t> lastColours(const ScreenCanvas& canvas) {
     for (int x = 0; x < canvas.device().width(); ++x) {
       const std::uint32_t shown = canvas.device().pixel(x, y);
       std::uint32_t& last = colour[static_cast<std::size_t>(
-          largerShare(y, grid.offsetY, grid.ratio, kHeight) * kWidth +
-          largerShare(x, grid.offsetX, grid.ratio, kWidth))];
+          logicalOwner(y, grid.offsetY, grid.ratio, kHeight) * kWidth +
+          logicalOwner(x, grid.offsetX, grid.ratio, kWidth))];
       if (shown == kGreen || (shown == kYellow && last == kBlack)) last = shown;
     }
   }
@@ -132,8 +121,8 @@ TEST_P(ScreenCanvasDensityTest, KeepsEveryLogicalPixelInTheColourDrawnLast) {
   for (int y = 0; y < canvas.device().height(); ++y) {
     for (int x = 0; x < canvas.device().width(); ++x) {
       const auto owner =
-          static_cast<std::size_t>(largerShare(y, grid.offsetY, c.to, kHeight) * kWidth +
-                                   largerShare(x, grid.offsetX, c.to, kWidth));
+          static_cast<std::size_t>(logicalOwner(y, grid.offsetY, c.to, kHeight) * kWidth +
+                                   logicalOwner(x, grid.offsetX, c.to, kWidth));
       wrong += canvas.device().pixel(x, y) != expected[owner];
     }
   }

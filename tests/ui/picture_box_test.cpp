@@ -21,6 +21,7 @@
 
 #include "picture/png_file.h"
 #include "shown_pixels.h"
+#include "support/logical_owner.h"
 #include "ui/application.h"
 #include "ui/frm_kestavon.h"
 #include "ui/plot_keys.h"
@@ -42,15 +43,10 @@ void click(frmKestavon& window, const char* name) {
   QTest::mouseClick(window.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
 }
 
-// The logical pixel (0 .. size - 1) that holds the larger part of device pixel `k` of an area
-// that starts at logical window position `start`; an edge pixel mostly outside counts for the
-// nearest one. Worked out from the overlaps, not from the position of the centre.
+// The logical pixel of the plot area that holds most of device pixel k of a window row or
+// column, the area starting at logical window position `start`.
 int logicalOwner(int k, int start, int size, qreal ratio) {
-  const double left = k / ratio - start, right = (k + 1) / ratio - start;
-  const double boundary = std::floor(right);
-  int owner = static_cast<int>(boundary);
-  if (boundary > left && (boundary - left) - (right - boundary) > 1e-9) owner -= 1;
-  return std::clamp(owner, 0, size - 1);
+  return kestavon::testing_support::logicalOwner(k, start * ratio, ratio, size);
 }
 
 // Each logical pixel's colour after an x-y run (axes, then green), from the plot's device pixels
