@@ -51,10 +51,9 @@ std::uint64_t wholeNumber(const QString& option, const QString& text, std::uint6
                           std::uint64_t high) {
   const std::optional<std::uint64_t> value = parseWholeNumber(text.toStdString());
   if (!value || *value < low || *value > high) {
+    // One arg() for all four, so that a '%3' typed by the user is not taken for a placeholder.
     throw BadCommandLine{QStringLiteral("--%1: '%2' is not a whole number from %3 to %4")
-                             .arg(option, text)
-                             .arg(low)
-                             .arg(high)};
+                             .arg(option, text, QString::number(low), QString::number(high))};
   }
   return *value;
 }

@@ -48,6 +48,7 @@ def bad_command_lines(program, folder):
         (["--seed", "-1"], "--seed: '-1' is not a whole number from 0 to 4294967295"),
         (["--seed", "4294967296"], "--seed: '4294967296' is not a whole number from 0 to 4294967295"),
         (["--seed", " 5"], "--seed: ' 5' is not a whole number from 0 to 4294967295"),
+        (["--seed", "%3"], "--seed: '%3' is not a whole number from 0 to 4294967295"),
         (["--start", "1,2"], "--start: '1,2' is not three numbers X,Y,Z"),
         (["--start", "1,5,2,5,3,5"], "--start: '1,5,2,5,3,5' is not three numbers X,Y,Z"),
         (["--start", "1,,3"], "--start: '' is not a finite number (in '1,,3')"),
