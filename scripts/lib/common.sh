@@ -1,16 +1,25 @@
-# Shared by scripts/run and scripts/test: the Debian packages the project needs, installed only
-# when missing, and the project's root folder.
+# Shared by scripts/run and scripts/test: the Debian packages each needs, installed only when
+# missing, and the project's root folder.
 
 KESTAVON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
-# Everything needed to build, run and test: compiler and build tools, the test and benchmark
-# libraries, Qt 6 Widgets with its platform plugins, and for the real-window test an X server,
-# xdotool and ImageMagick.
-KESTAVON_PACKAGES=(
-  g++ cmake ninja-build git python3
-  libgtest-dev libbenchmark-dev
+# What scripts/run needs to build and start the program: compiler, build tools, Qt 6 with its
+# platform plugins.
+KESTAVON_RUN_PACKAGES=(
+  g++ cmake ninja-build
   qt6-base-dev qt6-qpa-plugins
+)
+
+# Everything needed to build and test as well: the test and benchmark libraries, Python for the
+# reference computations and the program's tests from outside, for the real-window test an X
+# server, xdotool and ImageMagick, the desktop entry's validator, dpkg-dev for the package's
+# dependencies, and the locale sources for a test under a German locale.
+KESTAVON_PACKAGES=(
+  "${KESTAVON_RUN_PACKAGES[@]}"
+  git python3
+  libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils
+  desktop-file-utils dpkg-dev locales
 )
 
 # For scripts/test's static checks and fuzzing: clang-tidy and clang-format, clang with its

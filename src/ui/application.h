@@ -5,12 +5,11 @@
 #include <memory>
 #include <utility>
 
+#include "ui/caption.h"
+
 class QMessageBox;
 
 namespace kestavon {
-
-// The window's caption, also the title of the error report.
-inline constexpr char kCaption[] = "Kestavon Ocsillator";
 
 // The application object. Nothing in the program catches a run-time error; an exception that
 // leaves an event handler ends up here, where it is reported (on standard error and, where someone

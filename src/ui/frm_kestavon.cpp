@@ -8,6 +8,7 @@
 #include "ui/application.h"
 #include "ui/end.h"
 #include "ui/picture_box.h"
+#include "ui/plot_keys.h"
 
 namespace kestavon {
 namespace {
@@ -38,7 +39,10 @@ class RepaintWhenDone {
 
 }  // namespace
 
-frmKestavon::frmKestavon(QWidget* parent) : QWidget(parent) {
+frmKestavon::frmKestavon(QWidget* parent) : frmKestavon(std::nullopt, parent) {}
+
+frmKestavon::frmKestavon(const std::optional<OscState>& fixedStart, QWidget* parent)
+    : QWidget(parent), m_fixedStart(fixedStart) {
   setObjectName(QStringLiteral("frmKestavon"));
   setWindowTitle(QString::fromLatin1(kCaption));
   // Client area 9285 x 7170 twips; the frame stays resizable, but nothing moves with it.
@@ -48,7 +52,12 @@ frmKestavon::frmKestavon(QWidget* parent) : QWidget(parent) {
   picGraph = new PictureBox(this);
   picGraph->setObjectName(QStringLiteral("picGraph"));
   picGraph->setAccessibleName(QStringLiteral("Trajectory plot"));
+  picGraph->setAccessibleDescription(
+      QStringLiteral("Ctrl+S saves the plot as a PNG picture; Ctrl+C copies it to the clipboard."));
   picGraph->setGeometry(32, 16, 553, 377);
+  // Its place in the window is known now: the axes that Form_Load draws fall on the device pixels
+  // they are shown on.
+  picGraph->matchScreen();
   cmdRun3D = makeButton(this, "cmdRun3D", QStringLiteral("&Run-3D"), QStringLiteral("Run-3D"),
                         QRect(40, 416, 137, 41));
   cmdExit = makeButton(this, "cmdExit", QStringLiteral("E&xit"), QStringLiteral("Exit"),
@@ -57,6 +66,7 @@ frmKestavon::frmKestavon(QWidget* parent) : QWidget(parent) {
                      QRect(208, 416, 121, 41));
   cmdCls = makeButton(this, "cmdCls", QStringLiteral("&Clear"), QStringLiteral("Clear"),
                       QRect(344, 416, 121, 41));
+  new PlotKeys(this, picGraph);  // Ctrl+S and Ctrl+C, owned by the window
   setTabOrder(picGraph, cmdRun3D);
   setTabOrder(cmdRun3D, cmdExit);
   setTabOrder(cmdExit, cmdXY);
@@ -92,12 +102,12 @@ void frmKestavon::cmdExit_Click() { End(); }
 
 void frmKestavon::cmdRun3D_Click() {
   const RepaintWhenDone repaint(picGraph);
-  TrajectoryRun(View::Oblique, *picGraph, Pi, ViewAngle);
+  TrajectoryRun(View::Oblique, *picGraph, Pi, ViewAngle, m_fixedStart);
 }
 
 void frmKestavon::cmdXY_Click() {
   const RepaintWhenDone repaint(picGraph);
-  TrajectoryRun(View::XYPlane, *picGraph, Pi, ViewAngle);
+  TrajectoryRun(View::XYPlane, *picGraph, Pi, ViewAngle, m_fixedStart);
 }
 
 void frmKestavon::connectHandler(QPushButton* button, void (frmKestavon::*handler)()) {

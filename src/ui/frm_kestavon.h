@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
+
+#include "dynamics/runge_kutta.h"
 
 class QPushButton;
 
@@ -17,6 +20,9 @@ class frmKestavon : public QWidget {
 
  public:
   explicit frmKestavon(QWidget* parent = nullptr);
+  // Every run starts at `fixedStart`, when it holds a state, instead of three values of the
+  // random sequence.
+  explicit frmKestavon(const std::optional<OscState>& fixedStart, QWidget* parent = nullptr);
 
   // Draws the axes on picGraph.
   void Draw_Axis();
@@ -38,6 +44,8 @@ class frmKestavon : public QWidget {
 
   // Runs `handler` on every click of `button`, through runHandler.
   void connectHandler(QPushButton* button, void (frmKestavon::*handler)());
+
+  std::optional<OscState> m_fixedStart;
 
   PictureBox* picGraph;
   QPushButton* cmdRun3D;

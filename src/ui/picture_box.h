@@ -2,26 +2,25 @@
 
 #include <QFrame>
 #include <QImage>
-#include <memory>
 
 #include "plot/raster_canvas.h"
+#include "plot/screen_canvas.h"
 #include "plot/surface.h"
 
 namespace kestavon {
 
-// The plot area: a black drawing area inside a sunken frame two pixels wide. It draws on a
-// RasterCanvas of its inner area and paints from it, so the drawing is kept: it is there when the
-// widget first appears and comes back when the widget is uncovered. Drawing calls change only the
-// canvas; call update() to show them.
-//
-// On a high-density screen the canvas has one pixel per device pixel (a whole number of them per
-// logical pixel, 15/scale twips each), so ScaleWidth and ScaleHeight stay the same in twips and
-// lines stay one device pixel wide.
+// The plot area: a black drawing area of 549 x 373 logical pixels (8235 x 5595 twips) inside a
+// sunken frame two pixels wide. It draws on a ScreenCanvas at the screen's own device pixels and
+// paints from it pixel for pixel, so the drawing is kept (there when the widget first appears,
+// back when it is uncovered) and lines stay one device pixel wide at any device pixel ratio.
+// Drawing calls change only the canvas; call update() to show them.
 class PictureBox final : public QFrame, public PlotSurface {
   Q_OBJECT
 
  public:
   static constexpr int kFrameWidth = 2;
+  static constexpr int kInnerWidth = kPlotAreaWidth;
+  static constexpr int kInnerHeight = kPlotAreaHeight;
 
   explicit PictureBox(QWidget* parent = nullptr);
 
@@ -29,25 +28,25 @@ class PictureBox final : public QFrame, public PlotSurface {
   float ScaleHeight() const override;
   void Cls() override;
   void Line(float x1, float y1, float x2, float y2, Colour colour) override;
+  RasterCanvas* directCanvas() override;
 
-  // Device pixels per logical pixel of the canvas: 1 on an ordinary screen.
-  int canvasScale() const { return m_canvasScale; }
-  const RasterCanvas& canvas() const { return *m_canvas; }
+  // The drawing as the screen shows it, one pixel per device pixel.
+  const RasterCanvas& canvas() const { return m_canvas.device(); }
+  const ScreenCanvas& screenCanvas() const { return m_canvas; }
 
-  // Gives the canvas `scale` device pixels per logical pixel, keeping the drawing (resampled).
-  void setCanvasScale(int scale);
+  // Fits the canvas to the device pixels of the widget's screen and place in its window, keeping
+  // the drawing. Runs by itself when the widget is shown, moved or changes screen.
+  void matchScreen();
 
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // The canvas scale for the widget's current device pixel ratio.
-  int scaleForScreen() const;
+  void drawFocusFrame(QPainter& painter) const;
   void wrapCanvas();
 
-  int m_canvasScale = 1;
-  std::unique_ptr<RasterCanvas> m_canvas;
+  ScreenCanvas m_canvas;
   QImage m_image;  // the canvas's pixels, not copied
 };
 

@@ -3,7 +3,8 @@
 
 Python evaluates each binary operation in IEEE double precision with no fused multiply-add, so
 writing the step in the prescribed order gives the exact doubles the C++ step must produce. The
-output is pasted into runge_kutta_test.cpp as hex floats. Usage: python3 reference_step.py
+output is pasted into runge_kutta_test.cpp as hex floats; tests/app/reference_render.py imports
+the step. Usage: python3 reference_step.py
 """
 
 H = 0.001
@@ -44,23 +45,28 @@ def show(label, values):
     print(label, ", ".join(v.hex() for v in values), "  #", ", ".join(repr(v) for v in values))
 
 
-# The third start makes subnormal slopes: flush-to-zero or denormals-are-zero would change them.
-for start in [(0.0, 0.0, 0.0), (1.0, 1.0, 1.0), (2.0**-1030, 2.0**-1035, 0.0)]:
-    state, kx, ky, kz = step(*start)
-    print("one step from", start)
-    show("  state", state)
-    show("  kx", kx)
-    show("  ky", ky)
-    show("  kz", kz)
+def main():
+    # The third start makes subnormal slopes: flush-to-zero or denormals-are-zero would change them.
+    for start in [(0.0, 0.0, 0.0), (1.0, 1.0, 1.0), (2.0**-1030, 2.0**-1035, 0.0)]:
+        state, kx, ky, kz = step(*start)
+        print("one step from", start)
+        show("  state", state)
+        show("  kx", kx)
+        show("  ky", ky)
+        show("  kz", kz)
 
-start = (0.5, 0.25, 0.125)
-state = start
-lo, hi = list(state), list(state)
-for n in range(1, 1_000_002):
-    state = step(*state)[0]
-    lo = [min(a, b) for a, b in zip(lo, state)]
-    hi = [max(a, b) for a, b in zip(hi, state)]
-    if n in (1000, 1_000_001):
-        show(f"after {n} steps from {start}:", state)
-show("minimum", lo)
-show("maximum", hi)
+    start = (0.5, 0.25, 0.125)
+    state = start
+    lo, hi = list(state), list(state)
+    for n in range(1, 1_000_002):
+        state = step(*state)[0]
+        lo = [min(a, b) for a, b in zip(lo, state)]
+        hi = [max(a, b) for a, b in zip(hi, state)]
+        if n in (1000, 1_000_001):
+            show(f"after {n} steps from {start}:", state)
+    show("minimum", lo)
+    show("maximum", hi)
+
+
+if __name__ == "__main__":
+    main()

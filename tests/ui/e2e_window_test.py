@@ -6,12 +6,19 @@ the caption and the size of the window, the axes at start, Alt+P (axes and traje
 (black), Alt+C then Alt+R (trajectory, no axes) and Alt+X (the program ends with status 0), and
 measures how long a click on "XY Plane" takes until its picture is on the screen.
 
-Usage: e2e_window_test.py KESTAVON [--screenshot FILE.png] [--timings N]
+Then, at each of the device pixel ratios 1.25, 1.5, 1.75, 2, 2.5 and 3 (QT_SCALE_FACTOR), reads the
+screen pixel by pixel: every device pixel of the plot area (those it covers in part included) pure
+black, yellow or green, each axis one device pixel wide in the device pixel that holds its exact
+position, before and after Alt+P. At whole ratios, and at ratio 1, the plot after Alt+P from a
+fixed start is, pixel for pixel, the picture `--render xy --scale K` makes from that start.
+
+Usage: e2e_window_test.py KESTAVON [--screenshot FILE.png] [--timings N] [--ratios R ...]
 Exit status 77 (skipped) where Xvfb is not installed.
 """
 
 import argparse
 import ctypes
+import math
 import os
 import select
 import shutil
@@ -25,6 +32,9 @@ SKIPPED = 77
 CAPTION = "Kestavon Ocsillator"
 CLIENT_SIZE = (619, 478)
 PLOT_AREA = (34, 18, 549, 373)  # picGraph's inner area in the window: x, y, width, height
+AXES = (34 + 274.5, 18 + 186.5)  # where W/2 and H/2 fall, in logical window pixels
+START = "0.5,0.25,0.125"
+RATIOS = (1.25, 1.5, 1.75, 2, 2.5, 3)
 BUTTON_XY_CENTRE = (208 + 121 // 2, 416 + 41 // 2)
 BLACK, YELLOW, GREEN = (0, 0, 0), (255, 255, 0), (0, 255, 0)
 DEADLINE = 30.0  # seconds to wait for something that should happen well within one
@@ -52,10 +62,11 @@ def wait_for(what, probe):
 
 
 def start_xvfb():
-    """Starts Xvfb on a display number it picks itself (-displayfd): no clash with a running one."""
+    """Starts Xvfb on a display number it picks itself (-displayfd): no clash with a running one.
+    The screen holds the window at ratio 3."""
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
@@ -78,10 +89,8 @@ def find_window(program, env):
     return found[0] if found else None
 
 
-def plot_census(window, env):
-    """Counts black, yellow, green and other pixels of the plot area in a screenshot."""
-    ppm = subprocess.run(["import", "-window", window, "-depth", "8", "ppm:-"], env=env, check=True,
-                         capture_output=True, timeout=DEADLINE).stdout
+def read_ppm(ppm):
+    """Width, height and RGB bytes of a binary PPM (P6, maxval 255)."""
     fields, offset = [], 0
     while len(fields) < 4:  # P6 width height maxval, separated by single whitespace
         start = offset
@@ -89,22 +98,44 @@ def plot_census(window, env):
             offset += 1
         fields.append(ppm[start:offset])
         offset += 1
-    width = int(fields[1])
-    x0, y0, plot_width, plot_height = PLOT_AREA
+    return int(fields[1]), int(fields[2]), ppm[offset:]
+
+
+def screenshot(window, env):
+    return read_ppm(subprocess.run(["import", "-window", window, "-depth", "8", "ppm:-"], env=env,
+                                   check=True, capture_output=True, timeout=DEADLINE).stdout)
+
+
+def device_area(ratio):
+    """The device pixels that the plot area covers, wholly or in part: x, y, width, height."""
+    x, y, width, height = PLOT_AREA
+    left, top = math.floor(x * ratio), math.floor(y * ratio)
+    return (left, top, math.ceil((x + width) * ratio) - left, math.ceil((y + height) * ratio) - top)
+
+
+def area_rows(picture, area):
+    """The area's rows of a screenshot, each a bytes object of RGB triples."""
+    width, _, data = picture
+    x0, y0, area_width, area_height = area
+    return [data[3 * (y * width + x0):3 * (y * width + x0 + area_width)]
+            for y in range(y0, y0 + area_height)]
+
+
+def plot_census(window, env, ratio=1):
+    """Counts black, yellow, green and other pixels of the plot area in a screenshot."""
     counts = {"black": 0, "yellow": 0, "green": 0, "other": 0}
     names = {BLACK: "black", YELLOW: "yellow", GREEN: "green"}
-    for y in range(y0, y0 + plot_height):
-        row = ppm[offset + 3 * (y * width + x0):offset + 3 * (y * width + x0 + plot_width)]
+    for row in area_rows(screenshot(window, env), device_area(ratio)):
         for i in range(0, len(row), 3):
             counts[names.get((row[i], row[i + 1], row[i + 2]), "other")] += 1
     return counts
 
 
-def expect_plot(window, env, what, yellow, green):
+def expect_plot(window, env, what, yellow, green, ratio=1):
     seen = {}
 
     def shows():
-        seen.update(plot_census(window, env))
+        seen.update(plot_census(window, env, ratio))
         good = ((seen["yellow"] > 0) == yellow and (seen["green"] > 0) == green
                 and seen["other"] == 0)
         return dict(seen) if good else None
@@ -175,6 +206,78 @@ class XProbe:
         self.xlib.XCloseDisplay(self.display)
 
 
+def rendered_rows(program, scale, folder, env):
+    """The rows of `--render xy --scale K` from START, as area_rows gives a screenshot's."""
+    path = os.path.join(folder, f"render-{scale}.png")
+    run(program, "--render", "xy", "--scale", str(scale), "--start", START, "--output", path,
+        env=env)
+    picture = read_ppm(subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
+                                      capture_output=True, timeout=DEADLINE).stdout)
+    return area_rows(picture, (0, 0, picture[0], picture[1]))
+
+
+def expect_crisp_run(program, window, env, ratio, folder):
+    """After Alt+P from START: only pure colours in the area, and at a whole ratio exactly the
+    picture that --render makes at that scale."""
+    area = device_area(ratio)
+    rows = wait_for(f"ratio {ratio}: Alt+P drew the trajectory",
+                    lambda: (lambda r: r if any(bytes(GREEN) in row for row in r) else None)(
+                        area_rows(screenshot(window, env), area)))
+    colours = set()
+    for row in rows:
+        colours.update(zip(row[0::3], row[1::3], row[2::3]))
+    if not colours <= {BLACK, YELLOW, GREEN}:
+        raise Failure(f"ratio {ratio}: mixed colours in the plot area: {sorted(colours)[:8]}")
+    if ratio == int(ratio):
+        expected = rendered_rows(program, int(ratio), folder, env)
+        if rows != expected:
+            differ = sum(1 for a, b in zip(rows, expected) if a != b)
+            raise Failure(f"ratio {ratio}: {differ} rows differ from --render --scale {ratio}")
+        print(f"ok: ratio {ratio}: after Alt+P the plot is --render xy --scale {int(ratio)}, "
+              f"pixel for pixel")
+    else:
+        print(f"ok: ratio {ratio}: after Alt+P only black, yellow and green")
+
+
+def crisp_at(program, ratio, env, folder):
+    """The window at one device pixel ratio: the axes alone at start, each one device pixel wide
+    where its exact position falls, then an x-y run."""
+    env = dict(env, QT_SCALE_FACTOR=str(ratio))
+    process = subprocess.Popen([program, "--start", START], env=env)
+    try:
+        window = wait_for(f"the window at ratio {ratio}", lambda: find_window(process, env))
+        area = device_area(ratio)
+        column = math.floor(AXES[0] * ratio) - area[0]
+        row = math.floor(AXES[1] * ratio) - area[1]
+        plain = bytearray(bytes(BLACK) * area[2])
+        plain[3 * column:3 * column + 3] = bytes(YELLOW)
+        expected = [bytes(YELLOW) * area[2] if y == row else bytes(plain) for y in range(area[3])]
+        seen = []
+
+        def axes_alone():
+            seen[:] = area_rows(screenshot(window, env), area)
+            return seen == expected
+        try:
+            wait_for(f"ratio {ratio}: the axes alone", axes_alone)
+        except Failure:
+            differ = [y for y, (a, b) in enumerate(zip(seen, expected)) if a != b]
+            raise Failure(f"ratio {ratio}: rows {differ[:5]} (of {len(differ)}) of the area are "
+                          f"not the axes at column {column}, row {row}") from None
+        print(f"ok: ratio {ratio}: area {area[2]}x{area[3]} device pixels, axes alone, one device "
+              f"pixel wide at window device column {area[0] + column}, row {area[1] + row}")
+        run("xdotool", "windowfocus", "--sync", window, env=env)
+        run("xdotool", "key", "alt+p", env=env)
+        expect_crisp_run(program, window, env, ratio, folder)
+        run("xdotool", "key", "alt+x", env=env)
+        status = process.wait(timeout=DEADLINE)
+        if status != 0:
+            raise Failure(f"ratio {ratio}: Alt+X ended the program with status {status}")
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
 def click_to_picture(window, display, env, count):
     """Median time from a click on "XY Plane" until the run's trajectory is on the screen."""
     probe = XProbe(display)
@@ -203,6 +306,8 @@ def main():
     parser.add_argument("program")
     parser.add_argument("--screenshot", help="where to save the window after an x-y run (PNG)")
     parser.add_argument("--timings", type=int, default=9, help="click-to-picture runs")
+    parser.add_argument("--ratios", type=float, nargs="*", default=RATIOS,
+                        help="device pixel ratios (QT_SCALE_FACTOR) to read the screen at")
     args = parser.parse_args()
 
     if shutil.which("Xvfb") is None:
@@ -219,7 +324,7 @@ def main():
                if k not in ("WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_QPA_PLATFORM")}
         env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime_dir)
         try:
-            program = subprocess.Popen([args.program], env=env)
+            program = subprocess.Popen([args.program, "--start", START], env=env)
             window = wait_for("the window", lambda: find_window(program, env))
             caption = run("xdotool", "getwindowname", window, env=env).strip()
             if caption != CAPTION:
@@ -235,6 +340,7 @@ def main():
             run("xdotool", "windowfocus", "--sync", window, env=env)
             run("xdotool", "key", "alt+p", env=env)
             expect_plot(window, env, "Alt+P: axes and trajectory", yellow=True, green=True)
+            expect_crisp_run(args.program, window, env, 1, runtime_dir)
             if args.screenshot:
                 run("import", "-window", window, args.screenshot, env=env)
             run("xdotool", "key", "alt+c", env=env)
@@ -252,6 +358,9 @@ def main():
             if status != 0:
                 raise Failure(f"Alt+X: the program ended with status {status}")
             print("ok: Alt+X ended the program with status 0")
+
+            for ratio in args.ratios:
+                crisp_at(args.program, ratio, env, runtime_dir)
         finally:
             if program is not None and program.poll() is None:
                 program.kill()

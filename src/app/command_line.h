@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <variant>
+
+#include "dynamics/runge_kutta.h"
+#include "plot/trajectory.h"
+
+namespace kestavon {
+
+// What the command line asks for. Without --render the window opens.
+struct Options {
+  std::optional<std::uint32_t> seed;  // --seed N
+  std::optional<OscState> start;      // --start X,Y,Z
+  std::optional<View> render;         // --render xy|3d
+  QString output;                     // --output FILE.png
+  int runs = 1;                       // --runs N
+  int scale = 1;                      // --scale K
+};
+
+// A command line answered without opening the window or rendering: --help and --version (to
+// standard output, status 0) or a bad command line (a message and a usage hint for standard
+// error, status 2).
+struct Answer {
+  static constexpr int kBadCommandLine = 2;
+
+  int status = 0;
+  QString text;  // whole lines, each ending in a newline
+  bool toStandardOutput() const { return status == 0; }
+};
+
+// Reads the program's arguments (without the program name). Nothing of the command line goes to
+// Qt: the window's QApplication gets the program name alone.
+std::variant<Options, Answer> parseCommandLine(const QStringList& arguments);
+
+// The program's arguments, from main's argv, in the local encoding.
+QStringList argumentsOf(int argc, char** argv);
+
+}  // namespace kestavon

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+#include "plot/raster_canvas.h"
+
+namespace kestavon {
+
+// An image over the canvas's pixels, not a copy: it shows what is drawn later, and stays valid
+// while the canvas keeps its buffer (Cls and drawing do; moving or resizing the canvas does not).
+QImage imageOver(const RasterCanvas& canvas);
+
+// A copy of the canvas's pixels at its own resolution.
+QImage canvasImage(const RasterCanvas& canvas);
+
+// Writes the canvas as a PNG picture to `path`: first to a temporary file beside it, renamed into
+// place only once complete, so a write that fails leaves no partial picture and whatever was at
+// `path` before stays as it was. Returns the reason it failed, naming the file, or nothing.
+std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path);
+
+}  // namespace kestavon

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "plot/raster_canvas.h"
+#include "plot/surface.h"
+
+namespace kestavon {
+
+// The window's plot area in logical pixels of 15 twips: 8235 x 5595 twips.
+inline constexpr int kPlotAreaWidth = 549;
+inline constexpr int kPlotAreaHeight = 373;
+
+// Where a drawing area of whole logical pixels (15 twips each) lies on a screen's grid of device
+// pixels: `ratio` device pixels to a logical pixel, and the area's top-left corner `offsetX`,
+// `offsetY` device pixels into the device pixel that holds it, each in [0, 1). At a fractional
+// ratio the area's edges need not fall on the device grid: at 1.25 an area starting at logical 34
+// starts half-way into device pixel 42.
+struct DeviceGrid {
+  double ratio = 1;
+  double offsetX = 0;
+  double offsetY = 0;
+
+  // The grid of an area whose top-left corner lies at (logicalX, logicalY) of a surface shown at
+  // `ratio` (the window's backing store, whose origin is on the device grid).
+  static DeviceGrid at(double ratio, double logicalX, double logicalY);
+
+  friend bool operator==(const DeviceGrid&, const DeviceGrid&) = default;
+};
+
+// The whole device pixel that holds a device position, counting a position a hair below a whole
+// pixel as on it (device positions are products of logical positions and a ratio such as 1.1).
+double wholeDevicePixel(double position);
+
+// Twips per device pixel at a device pixel ratio: 15 at ratio 1, 7.5 at ratio 2. The window and
+// the headless renderer compute it here alike, so their canvases agree bit for bit.
+float twipsPerDevicePixel(double ratio);
+
+// The window's plot surface: a drawing area of logicalWidth x logicalHeight logical pixels kept at
+// the resolution of the screen it is shown on, so that lines are one device pixel wide and every
+// device pixel of the area shows one colour of the drawing.
+//
+// Device canvas pixel (i, j) covers device pixel (floor(origin) + i, ...); a point t twips from
+// the area's left edge lies at canvas coordinate offsetX + t / twipsPerDevicePixel(ratio). The
+// canvas also covers the device pixels that the area covers only in part, so none of them is
+// left to mix the drawing with what lies beside it.
+//
+// Logical pixels: each device pixel belongs to the logical pixel that contains its centre (the one
+// that holds the larger part of it; for a device pixel at an edge whose centre lies outside the
+// area, the nearest one). Unless the device canvas is itself a logical canvas (ratio 1 on the
+// grid), a logical record keeps for every logical pixel the colour last drawn on any device pixel
+// that belongs to it. On a move to another grid every new device pixel takes the colour of the
+// logical pixel it belongs to: a logical pixel that showed a line shows it after, in the colour
+// drawn last there, and a drawing moved to a finer grid stays where it was. At ratios of 1 or more
+// every logical pixel has a device pixel of its own, so nothing recorded is ever out of sight.
+class ScreenCanvas final : public PlotSurface {
+ public:
+  // The largest device pixel ratio served; a finer screen would need gigabytes.
+  static constexpr double kMaxRatio = 16;
+
+  // Throws std::invalid_argument for a size below 1 x 1 or a grid that is not finite, has a ratio
+  // that is not in (0, kMaxRatio] or an offset outside [0, 1).
+  ScreenCanvas(int logicalWidth, int logicalHeight, const DeviceGrid& grid = {});
+
+  float ScaleWidth() const override;
+  float ScaleHeight() const override;
+  void Cls() override;
+  void Line(float x1, float y1, float x2, float y2, Colour colour) override;
+  // The device canvas when it is the logical canvas (ratio 1 on the grid); nullptr otherwise.
+  RasterCanvas* directCanvas() override;
+
+  // Moves the drawing to another grid as described above; nothing changes if it is the same grid.
+  // On failure (a bad grid, no memory) it throws and keeps the drawing as it was.
+  void setGrid(const DeviceGrid& grid);
+  const DeviceGrid& grid() const { return m_grid; }
+
+  // The device pixels, as the screen shows them.
+  const RasterCanvas& device() const { return m_device; }
+
+  int logicalWidth() const { return m_logicalWidth; }
+  int logicalHeight() const { return m_logicalHeight; }
+  // The colour last drawn on logical pixel (x, y), which must lie inside.
+  std::uint32_t logicalPixel(int x, int y) const;
+
+ private:
+  int m_logicalWidth;
+  int m_logicalHeight;
+  DeviceGrid m_grid;
+  RasterCanvas m_device;
+  std::optional<RasterCanvas> m_record;  // none when the device canvas is the logical one
+  // The logical column of each device column and the logical row of each device row.
+  std::vector<int> m_ownerX, m_ownerY;
+  // offsetX and offsetY in twips: added to a point's coordinates before the device canvas
+  // converts them to its pixels.
+  float m_shiftX = 0, m_shiftY = 0;
+};
+
+}  // namespace kestavon

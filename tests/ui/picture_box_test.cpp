@@ -1,0 +1,269 @@
+// The plot on screen: crisp at the screen's device pixel ratio (run at several QT_SCALE_FACTORs),
+// kept when the window moves to a screen of another density (offscreen screens of ratios 1, 2,
+// 1.5, 1.75 and 1.25, from screens.json), a focus frame that leaves the drawing alone, and the
+// keys Ctrl+S and Ctrl+C.
+
+#include "ui/picture_box.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "picture/png_file.h"
+#include "shown_pixels.h"
+#include "support/logical_owner.h"
+#include "ui/application.h"
+#include "ui/frm_kestavon.h"
+#include "ui/plot_keys.h"
+
+using kestavon::frmKestavon;
+using kestavon::PictureBox;
+using namespace kestavon::testing_support;
+
+namespace {
+
+constexpr kestavon::OscState kStart{0.25, 0.5, 0.125};
+
+// The device pixel that holds a logical window position.
+int devicePixel(double logical, qreal ratio) {
+  return static_cast<int>(std::floor(logical * ratio));
+}
+
+void click(frmKestavon& window, const char* name) {
+  QTest::mouseClick(window.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
+}
+
+// The logical pixel of the plot area that holds most of device pixel k of a window row or
+// column, the area starting at logical window position `start`.
+int logicalOwner(int k, int start, int size, qreal ratio) {
+  return kestavon::testing_support::logicalOwner(k, start * ratio, ratio, size);
+}
+
+// Each logical pixel's colour after an x-y run (axes, then green), from the plot's device pixels
+// at `ratio` (`plot` covers the device pixels of the plot area, those it covers in part
+// included): green if any of its device pixels is green, else yellow if any is yellow.
+std::vector<unsigned> logicalColours(const QImage& plot, qreal ratio) {
+  std::vector<unsigned> colour(static_cast<std::size_t>(kPlotArea.width() * kPlotArea.height()),
+                               kRgbBlack);
+  const QPoint first = devicePixelsOf(kPlotArea, ratio).topLeft();
+  for (int y = 0; y < plot.height(); ++y) {
+    for (int x = 0; x < plot.width(); ++x) {
+      const unsigned shown = plot.pixel(x, y) & 0xFFFFFFu;
+      unsigned& last = colour[static_cast<std::size_t>(
+          logicalOwner(first.y() + y, kPlotArea.top(), kPlotArea.height(), ratio) *
+              kPlotArea.width() +
+          logicalOwner(first.x() + x, kPlotArea.left(), kPlotArea.width(), ratio))];
+      if (shown == kRgbGreen || (shown == kRgbYellow && last == kRgbBlack)) last = shown;
+    }
+  }
+  return colour;
+}
+
+QScreen* screenOfRatio(qreal ratio) {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen->devicePixelRatio() == ratio) return screen;
+  }
+  return nullptr;
+}
+
+// Closes the next modal dialog when it shows, and keeps its class and text.
+class DialogCloser : public QObject {
+ public:
+  DialogCloser() { QTimer::singleShot(50, this, &DialogCloser::poll); }
+  QByteArray seen;
+  QString text;
+
+ private:
+  void poll() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      seen = modal->metaObject()->className();
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+      qobject_cast<QDialog*>(modal)->reject();
+      return;
+    }
+    QTimer::singleShot(50, this, &DialogCloser::poll);
+  }
+};
+
+}  // namespace
+
+class PictureBoxTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void crispAtThisRatio();
+  void focusFrameLeavesTheDrawingAlone();
+  void densityChangeKeepsEveryLogicalPixel_data();
+  void densityChangeKeepsEveryLogicalPixel();
+  void saveAndCopy();
+
+ private:
+  std::unique_ptr<frmKestavon> shownWindow(QScreen* screen = nullptr);
+};
+
+std::unique_ptr<frmKestavon> PictureBoxTest::shownWindow(QScreen* screen) {
+  auto window = std::make_unique<frmKestavon>(kStart);
+  if (screen != nullptr) {
+    window->setScreen(screen);
+    window->move(screen->geometry().topLeft() + QPoint(20, 20));
+  }
+  window->show();
+  window->activateWindow();
+  if (!QTest::qWaitForWindowExposed(window.get(), 10000)) qWarning("the window was not shown");
+  return window;
+}
+
+// At the screen's ratio every pixel of the drawing area is black, yellow or green, the screen
+// shows the canvas pixel for pixel, and each axis is one device pixel wide, in the device pixel
+// that holds its exact position (W/2 = 274.5 and H/2 = 186.5 logical pixels into the area).
+void PictureBoxTest::crispAtThisRatio() {
+  const auto window = shownWindow();
+  const qreal ratio = window->devicePixelRatioF();
+  const auto* picGraph = window->findChild<PictureBox*>("picGraph");
+  QCOMPARE(picGraph->ScaleWidth(), 8235.0f);
+  QCOMPARE(picGraph->ScaleHeight(), 5595.0f);
+  const QRect area = devicePixelsOf(kPlotArea, ratio);
+  QImage shown;
+  QTRY_VERIFY(census(shown = plotOnScreen(*window)).yellow > 0);
+  QCOMPARE(census(shown).other, 0);
+  QCOMPARE(shown.size(), QSize(picGraph->canvas().width(), picGraph->canvas().height()));
+  QCOMPARE(shown, kestavon::canvasImage(picGraph->canvas()));
+
+  const int axisColumn = devicePixel(kPlotArea.left() + 274.5, ratio) - area.left();
+  const int axisRow = devicePixel(kPlotArea.top() + 186.5, ratio) - area.top();
+  for (int y = 0; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x) {
+      const bool onAxis = x == axisColumn || y == axisRow;
+      const unsigned expected = onAxis ? kRgbYellow : kRgbBlack;
+      if ((shown.pixel(x, y) & 0xFFFFFFu) != expected) {
+        QFAIL(qPrintable(QStringLiteral("device pixel (%1, %2) of the area").arg(x).arg(y)));
+      }
+    }
+  }
+
+  click(*window, "cmdXY");
+  QTRY_VERIFY(census(shown = plotOnScreen(*window)).green > 0);
+  QCOMPARE(census(shown).other, 0);
+  QCOMPARE(shown, kestavon::canvasImage(picGraph->canvas()));
+}
+
+// The focus shows on the frame, and the drawing area is the same with and without it.
+void PictureBoxTest::focusFrameLeavesTheDrawingAlone() {
+  const auto window = shownWindow();
+  auto* picGraph = window->findChild<PictureBox*>("picGraph");
+  QTRY_VERIFY(picGraph->hasFocus());
+  const qreal ratio = window->devicePixelRatioF();
+  const QRect box = devicePixelsOf(picGraph->geometry(), ratio);
+  const QRect area = devicePixelsOf(kPlotArea, ratio);
+  QImage focused;
+  QTRY_VERIFY(census(focused = shownPixels(*window).copy(area)).yellow > 0);
+  const QImage focusedBox = shownPixels(*window).copy(box);
+
+  QTest::keyClick(picGraph, Qt::Key_Tab);
+  QTRY_VERIFY(!picGraph->hasFocus());
+  QTRY_VERIFY(shownPixels(*window).copy(box) != focusedBox);
+  QCOMPARE(shownPixels(*window).copy(area), focused);
+}
+
+void PictureBoxTest::densityChangeKeepsEveryLogicalPixel_data() {
+  QTest::addColumn<qreal>("from");
+  QTest::addColumn<qreal>("to");
+  QTest::newRow("2 -> 1") << 2.0 << 1.0;
+  QTest::newRow("1 -> 2") << 1.0 << 2.0;
+  QTest::newRow("1.5 -> 1") << 1.5 << 1.0;
+  QTest::newRow("1 -> 1.75") << 1.0 << 1.75;
+  QTest::newRow("1.25 -> 2") << 1.25 << 2.0;
+  QTest::newRow("2 -> 1.25") << 2.0 << 1.25;
+}
+
+// An x-y run drawn on one screen, then the window moved to a screen of another density: every
+// device pixel there shows the colour of the logical pixel that holds most of it, as that logical
+// pixel showed it before; nothing drawn is lost or moved. (The offscreen platform does not resize
+// its backing store for a screen's own ratio, so the pixels are the canvas's, which the tests
+// above find on the screen pixel for pixel.)
+void PictureBoxTest::densityChangeKeepsEveryLogicalPixel() {
+  QFETCH(qreal, from);
+  QFETCH(qreal, to);
+  QScreen* first = screenOfRatio(from);
+  QScreen* second = screenOfRatio(to);
+  if (first == nullptr || second == nullptr) QSKIP("needs the offscreen screens of screens.json");
+  const auto window = shownWindow(first);
+  const auto* picGraph = window->findChild<PictureBox*>("picGraph");
+  QTRY_COMPARE(window->devicePixelRatioF(), from);
+  click(*window, "cmdCls");
+  click(*window, "cmdXY");
+  const QImage before = kestavon::canvasImage(picGraph->canvas());
+  QCOMPARE(before.size(), devicePixelsOf(kPlotArea, from).size());
+  const std::vector<unsigned> expected = logicalColours(before, from);
+
+  window->windowHandle()->setScreen(second);
+  window->move(second->geometry().topLeft() + QPoint(20, 20));
+  QTRY_COMPARE(window->devicePixelRatioF(), to);
+  const QRect area = devicePixelsOf(kPlotArea, to);
+  QTRY_COMPARE(QSize(picGraph->canvas().width(), picGraph->canvas().height()), area.size());
+  const QImage after = kestavon::canvasImage(picGraph->canvas());
+  int wrong = 0;
+  for (int y = 0; y < after.height(); ++y) {
+    for (int x = 0; x < after.width(); ++x) {
+      const auto owner = static_cast<std::size_t>(
+          logicalOwner(area.top() + y, kPlotArea.top(), kPlotArea.height(), to) *
+              kPlotArea.width() +
+          logicalOwner(area.left() + x, kPlotArea.left(), kPlotArea.width(), to));
+      wrong += (after.pixel(x, y) & 0xFFFFFFu) != expected[owner] ? 1 : 0;
+    }
+  }
+  QCOMPARE(wrong, 0);
+}
+
+// Ctrl+C copies the canvas; a save writes it as PNG; a save that fails says why and keeps the
+// drawing; Ctrl+S asks for a file name.
+void PictureBoxTest::saveAndCopy() {
+  const auto window = shownWindow();
+  auto* picGraph = window->findChild<PictureBox*>("picGraph");
+  auto* keys = window->findChild<kestavon::PlotKeys*>();
+  QVERIFY(keys != nullptr);
+  QVERIFY(picGraph->accessibleDescription().contains("Ctrl+S"));
+  QVERIFY(picGraph->accessibleDescription().contains("Ctrl+C"));
+  click(*window, "cmdXY");
+  const QImage drawn = kestavon::canvasImage(picGraph->canvas());
+
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
+  QTRY_COMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), drawn);
+
+  QTemporaryDir folder;
+  const QString saved = folder.filePath("plot.png");
+  QVERIFY(!keys->saveTo(saved).has_value());
+  QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32), drawn);
+
+  DialogCloser closeBox;
+  const auto failure = keys->saveTo(folder.filePath("missing/plot.png"));
+  QVERIFY(failure.has_value());
+  QCOMPARE(closeBox.seen, QByteArray("QMessageBox"));
+  QVERIFY2(closeBox.text.contains(folder.filePath("missing/plot.png")), qPrintable(closeBox.text));
+  QCOMPARE(kestavon::canvasImage(picGraph->canvas()), drawn);
+
+  window->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window.get(), 10000));
+  DialogCloser closeDialog;
+  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(closeDialog.seen, QByteArray("QFileDialog"));
+}
+
+int main(int argc, char* argv[]) {
+  kestavon::Application app(argc, argv);
+  PictureBoxTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "picture_box_test.moc"
