@@ -51,7 +51,18 @@ template <class T>
   return {(((kx0 / 6 + x) + kx1 / 3) + kx2 / 3) + kx3 / 6,
           (((ky0 / 6 + y) + ky1 / 3) + ky2 / 3) + ky3 / 6,
           (((kz0 / 6 + z) + kz1 / 3) + kz2 / 3) + kz3 / 6,
-          kx0, kx1, kx2, kx3, ky0, ky1, ky2, ky3, kz0, kz1, kz2, kz3};
+          kx0,
+          kx1,
+          kx2,
+          kx3,
+          ky0,
+          ky1,
+          ky2,
+          ky3,
+          kz0,
+          kz1,
+          kz2,
+          kz3};
 }
 
 // The step as a checked formula: the new state is its result; every slope reaches it.

@@ -23,7 +23,7 @@ namespace kestavon {
     *static_cast<volatile double*>(&kz[i]) = outputs[11 + i];
   }
   checkFormula<field::kRungeKuttaResults>(field::RungeKuttaFormula{}, outputs, state.x, state.y,
-                                         state.z);
+                                          state.z);
   state = OscState{outputs[0], outputs[1], outputs[2]};
 }
 

@@ -27,8 +27,8 @@
 #include <utility>
 
 #include "platform/all_of.h"
-#include "platform/fp_check.h"
 #include "platform/formula_proof.h"
+#include "platform/fp_check.h"
 
 namespace kestavon {
 
@@ -52,7 +52,8 @@ inline bool resultsFinite(const std::array<T, N>& values) noexcept {
   // Unrolled, so that the outputs can stay in registers.
   return [&]<std::size_t... I>(std::index_sequence<I...>) {
     return allOf(std::isfinite(values[I])...);
-  }(std::make_index_sequence<Checked == 0 ? N : Checked>{});
+  }
+  (std::make_index_sequence < Checked == 0 ? N : Checked > {});
 }
 
 // Evaluates between a clear and a test of the flags. The fences pin the inputs before the

@@ -123,7 +123,8 @@ template <class Formula, std::size_t Inputs>
 constexpr auto traceOnce(Tape& tape, int poisonedInput) {
   return [&]<std::size_t... I>(std::index_sequence<I...>) {
     return outputsOf(Formula{}(Traced{&tape, static_cast<int>(I) == poisonedInput}...));
-  }(std::make_index_sequence<Inputs>{});
+  }
+  (std::make_index_sequence<Inputs>{});
 }
 
 // The proof: the formula traces with no refused divisor, and poisoning any one input or any one

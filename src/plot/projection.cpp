@@ -25,8 +25,11 @@ ObliqueAxes computeObliqueAxes(double Pi, double ViewAngle) {
   const double angle = checkedFormula(
       [](auto pi, auto viewAngle) { return pi - ((pi * viewAngle) / 180); }, Pi, ViewAngle);
   // An infinite angle makes cos and sin invalid operations; they are checked like any other.
-  const auto axes = checkedCall([](double a) { return std::array{std::cos(a), std::sin(a)}; },
-                                angle);
+  const auto axes = checkedCall(
+      [](double a) {
+        return std::array{std::cos(a), std::sin(a)};
+      },
+      angle);
   return ObliqueAxes{axes[0], axes[1]};
 }
 

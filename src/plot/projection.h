@@ -57,7 +57,8 @@ inline bool fitsInt16(int value) { return value >= INT16_MIN && value <= INT16_M
 
 inline std::int16_t round16(double value) {
   const int rounded = roundToInt(value);
-  if (!fitsInt16(rounded)) [[unlikely]] throwConversionOverflow(value);
+  if (!fitsInt16(rounded)) [[unlikely]]
+    throwConversionOverflow(value);
   return static_cast<std::int16_t>(rounded);
 }
 

@@ -24,8 +24,8 @@ inline constexpr auto kXYFormula = [](auto width, auto height, auto x, auto y, a
 };
 
 // px = (cos(angle) x + y) sx + W/2, py = H - ((sin(angle) x + z) sy + H/2).
-inline constexpr auto kObliqueFormula = [](auto width, auto height, auto x, auto y, auto z,
-                                           auto sx, auto sy, auto cosAngle, auto sinAngle) {
+inline constexpr auto kObliqueFormula = [](auto width, auto height, auto x, auto y, auto z, auto sx,
+                                           auto sy, auto cosAngle, auto sinAngle) {
   const auto halfWidth = width / 2;
   const auto halfHeight = height / 2;
   return std::array{(cosAngle * x + y) * sx + halfWidth,
@@ -64,8 +64,7 @@ inline ObliqueAxes obliqueAxes(double Pi, double ViewAngle) {
 }
 
 template <class Surface>
-inline ScreenPoint projectXY(const Surface& surface, const OscState& state, double sx,
-                             double sy) {
+inline ScreenPoint projectXY(const Surface& surface, const OscState& state, double sx, double sy) {
   const float width = surface.ScaleWidth();
   const float height = surface.ScaleHeight();
   const auto point = checkedFormula(kXYFormula, width, height, state.x, state.y, sx, sy);

@@ -44,8 +44,7 @@ class RasterCanvas final : public PlotSurface {
   float ScaleWidth() const override { return static_cast<float>(m_width) * m_twipsPerPixel; }
   float ScaleHeight() const override { return static_cast<float>(m_height) * m_twipsPerPixel; }
   void Cls() override;
-  [[gnu::always_inline]] void Line(float x1, float y1, float x2, float y2,
-                                   Colour colour) override {
+  [[gnu::always_inline]] void Line(float x1, float y1, float x2, float y2, Colour colour) override {
     const std::uint32_t argb = toArgb(colour);
     forEachPixel(x1, y1, x2, y2, [this, argb](int x, int y) { setPixel(x, y, argb); });
   }
@@ -83,7 +82,7 @@ class RasterCanvas final : public PlotSurface {
     }
   };
   ShortLines shortLines() {
-    return {m_pixels.data(),        static_cast<std::size_t>(m_width),
+    return {m_pixels.data(),       static_cast<std::size_t>(m_width),
             m_columnOfTwip.data(), m_columnOfTwip.size(),
             m_rowOfTwip.data(),    m_rowOfTwip.size()};
   }
@@ -116,8 +115,8 @@ class RasterCanvas final : public PlotSurface {
   bool inside(int x, int y) const { return x >= 0 && x < m_width && y >= 0 && y < m_height; }
 
   // The pixels of the two ends, when both lie on the canvas (then every pixel between does too).
-  [[gnu::always_inline]] std::optional<PixelSegment> pixelsIfOnCanvas(float x1, float y1,
-                                                                      float x2, float y2) const;
+  [[gnu::always_inline]] std::optional<PixelSegment> pixelsIfOnCanvas(float x1, float y1, float x2,
+                                                                      float y2) const;
 
   // Whether the ends are the same pixel or neighbours: then the line is just its two ends.
   static bool isShort(const PixelSegment& s) {
@@ -148,23 +147,22 @@ class RasterCanvas final : public PlotSurface {
 };
 
 inline std::optional<RasterCanvas::PixelSegment> RasterCanvas::pixelsIfOnCanvas(float x1, float y1,
-                                                                             float x2,
-                                                                             float y2) const {
+                                                                                float x2,
+                                                                                float y2) const {
   // Twips to pixel coordinates; a pixel covers [k, k + 1).
   const float u1 = x1 / m_twipsPerPixel, v1 = y1 / m_twipsPerPixel;
   const float u2 = x2 / m_twipsPerPixel, v2 = y2 / m_twipsPerPixel;
   const auto width = static_cast<float>(m_width), height = static_cast<float>(m_height);
   // False for NaN.
-  const bool onCanvas = allOf(u1 >= 0, u1 < width, v1 >= 0, v1 < height, u2 >= 0, u2 < width,
-                              v2 >= 0, v2 < height);
+  const bool onCanvas =
+      allOf(u1 >= 0, u1 < width, v1 >= 0, v1 < height, u2 >= 0, u2 < width, v2 >= 0, v2 < height);
   if (!onCanvas) return std::nullopt;
   return PixelSegment{static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2),
                       static_cast<int>(v2)};
 }
 
 template <class Plot>
-inline void RasterCanvas::forEachPixel(float x1, float y1, float x2, float y2,
-                                       Plot&& plot) const {
+inline void RasterCanvas::forEachPixel(float x1, float y1, float x2, float y2, Plot&& plot) const {
   const std::optional<PixelSegment> segment = pixelsIfOnCanvas(x1, y1, x2, y2);
   if (!segment) [[unlikely]] {
     forEachPixelClipped(x1, y1, x2, y2, plot);
@@ -181,8 +179,7 @@ inline void RasterCanvas::forEachPixel(float x1, float y1, float x2, float y2,
 }
 
 template <class Plot>
-void RasterCanvas::forEachPixelClipped(float x1, float y1, float x2, float y2,
-                                       Plot&& plot) const {
+void RasterCanvas::forEachPixelClipped(float x1, float y1, float x2, float y2, Plot&& plot) const {
   // In double, so that no coordinate of the float range overflows on the way to pixels.
   const double scale = m_twipsPerPixel;
   const std::optional<PixelSegment> segment = clip(x1 / scale, y1 / scale, x2 / scale, y2 / scale);

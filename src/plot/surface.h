@@ -12,7 +12,8 @@ using Colour = std::uint32_t;
 
 // The colour with the given components; each is clamped to 0..255, so a stray value can never
 // spill into a neighbouring component. The name is in parentheses so that <windows.h>, whose RGB
-// macro packs the components the same way, cannot expand it: there, call it as (kestavon::RGB)(...).
+// macro packs the components the same way, cannot expand it: there, call it as
+// (kestavon::RGB)(...).
 constexpr Colour(RGB)(int red, int green, int blue) {
   const auto component = [](int value) { return static_cast<Colour>(std::clamp(value, 0, 255)); };
   return component(red) + 256 * component(green) + 65536 * component(blue);

@@ -77,8 +77,8 @@ struct ObliqueView {
     return projection::projectOblique(surface, s, sx, sy, Pi, ViewAngle);
   }
   bool fast(float width, float height, double x, double y, double z, int& px, int& py) const {
-    const auto c = projection::kObliqueFormula(width, height, x, y, z, sx, sy, axes.cosAngle,
-                                               axes.sinAngle);
+    const auto c =
+        projection::kObliqueFormula(width, height, x, y, z, sx, sy, axes.cosAngle, axes.sinAngle);
     return roundBoth16(c[0], c[1], px, py);
   }
 };
@@ -95,8 +95,9 @@ constexpr Colour kGreen = RGB(0, 255, 0);
 // One whole pass the general way: the checked step, the checked projection, the surface's Line.
 // Not inlined, so that the fast loop below has the registers of its function to itself.
 template <class Surface, class View>
-[[gnu::noinline]] void generalPass(Surface& surface, const View& view, Pass& pass, std::array<double, 4>& kx,
-                 std::array<double, 4>& ky, std::array<double, 4>& kz) {
+[[gnu::noinline]] void generalPass(Surface& surface, const View& view, Pass& pass,
+                                   std::array<double, 4>& kx, std::array<double, 4>& ky,
+                                   std::array<double, 4>& kz) {
   RungeKuttaStep(pass.state, kx, ky, kz);
   const ScreenPoint next = view(surface, pass.state);
   surface.Line(pass.previous.px, pass.previous.py, next.px, next.py, kGreen);
@@ -113,8 +114,8 @@ template <class Surface, class View>
 // pass that is not the common case, with nothing of that pass done; the caller makes that one the
 // general way, from the same state, which gives the same bits.
 template <class View>
-[[gnu::noinline]] Pass fastPasses(const RasterCanvas::ShortLines lines, const float width, const float height,
-                const View view, const Pass from) {
+[[gnu::noinline]] Pass fastPasses(const RasterCanvas::ShortLines lines, const float width,
+                                  const float height, const View view, const Pass from) {
   const std::uint32_t green = toArgb(kGreen);
   double x = from.state.x, y = from.state.y, z = from.state.z;
   int previousX = from.previous.px, previousY = from.previous.py;
@@ -152,8 +153,8 @@ void integrateAndDraw(PlotSurface& surface, View view, OscState start) {
   view.prepareFast();
   if (RasterCanvas* canvas = surface.directCanvas()) {
     for (;;) {
-      pass = fastPasses(canvas->shortLines(), canvas->ScaleWidth(), canvas->ScaleHeight(), view,
-                        pass);
+      pass =
+          fastPasses(canvas->shortLines(), canvas->ScaleWidth(), canvas->ScaleHeight(), view, pass);
       if (pass.done == kPasses) break;
       generalPass(*canvas, view, pass, kx, ky, kz);
     }

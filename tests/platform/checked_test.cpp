@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "platform/fp_check.h"
 #include "platform/formula_proof.h"
+#include "platform/fp_check.h"
 #include "platform/run_time_error.h"
 #include "support/named_case.h"
 #include "support/raises_fault.h"
@@ -52,13 +52,12 @@ TEST_P(CheckedFaultTest, RaisesTheNamedFault) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, CheckedFaultTest,
-    testing::Values(FaultCase{"formula_overflow", Way::Formula, kMax, 4, RunTimeFault::Overflow},
-                    FaultCase{"call_overflow", Way::Call, kMax, 4, RunTimeFault::Overflow},
-                    // 0 * inf is invalid; no infinity was made by an overflow before it.
-                    FaultCase{"formula_zero_times_inf", Way::Formula, 0, kInf,
-                              RunTimeFault::InvalidOperation},
-                    FaultCase{"call_zero_times_inf", Way::Call, 0, kInf,
-                              RunTimeFault::InvalidOperation}),
+    testing::Values(
+        FaultCase{"formula_overflow", Way::Formula, kMax, 4, RunTimeFault::Overflow},
+        FaultCase{"call_overflow", Way::Call, kMax, 4, RunTimeFault::Overflow},
+        // 0 * inf is invalid; no infinity was made by an overflow before it.
+        FaultCase{"formula_zero_times_inf", Way::Formula, 0, kInf, RunTimeFault::InvalidOperation},
+        FaultCase{"call_zero_times_inf", Way::Call, 0, kInf, RunTimeFault::InvalidOperation}),
     testing_support::caseName);
 
 TEST(CheckedCallTest, DivisionByZeroAndZeroByZero) {
@@ -114,13 +113,21 @@ static_assert(faultsReachResults<decltype(kSecondOutputUnchecked), 2, 0>());
 static_assert(!faultsReachResults<decltype(kSecondOutputUnchecked), 2, 1>());
 // No division by a variable, and nothing but the four operations.
 template <class T>
-constexpr bool dividesByVariable = requires(T a, T b) { a / b; };
+constexpr bool dividesByVariable = requires(T a, T b) {
+  a / b;
+};
 template <class T>
-constexpr bool dividesConstantByVariable = requires(T a) { 1.0 / a; };
+constexpr bool dividesConstantByVariable = requires(T a) {
+  1.0 / a;
+};
 template <class T>
-constexpr bool takesRoot = requires(T a) { std::sqrt(a); };
+constexpr bool takesRoot = requires(T a) {
+  std::sqrt(a);
+};
 template <class T>
-constexpr bool becomesNumber = requires(T a) { static_cast<double>(a); };
+constexpr bool becomesNumber = requires(T a) {
+  static_cast<double>(a);
+};
 static_assert(dividesByVariable<double> && !dividesByVariable<Traced>);
 static_assert(!dividesConstantByVariable<Traced> && !takesRoot<Traced> && !becomesNumber<Traced>);
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cfenv>
-#include <cstdint>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/fp_environment.h"

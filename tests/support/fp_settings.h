@@ -32,11 +32,15 @@ inline const char* nameOf(Setting setting) {
   return "unknown";
 }
 
-inline constexpr auto settingName = [](const auto& info) { return std::string(nameOf(info.param)); };
+inline constexpr auto settingName = [](const auto& info) {
+  return std::string(nameOf(info.param));
+};
 
 #if defined(__x86_64__) && defined(__SSE2_MATH__)
 inline std::uint64_t controlRegister() { return _mm_getcsr() & ~0x3Fu; }
-inline void setControlBits(std::uint64_t bits) { _mm_setcsr(_mm_getcsr() | static_cast<unsigned>(bits)); }
+inline void setControlBits(std::uint64_t bits) {
+  _mm_setcsr(_mm_getcsr() | static_cast<unsigned>(bits));
+}
 constexpr std::uint64_t kFlushToZero = 0x8000, kDenormalsAreZero = 0x40;
 #elif defined(__aarch64__)
 inline std::uint64_t controlRegister() {
