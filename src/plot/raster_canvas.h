@@ -74,8 +74,8 @@ class RasterCanvas final : public PlotSurface {
       };
       const std::size_t column1 = at(columnOfTwip, x1), row1 = at(rowOfTwip, y1);
       const std::size_t column2 = at(columnOfTwip, x2), row2 = at(rowOfTwip, y2);
-      const auto near = [](std::size_t a, std::size_t b) { return a - b + 1 <= 2; };
-      if (!allOf(near(column1, column2), near(row1, row2))) return false;
+      const auto withinOne = [](std::size_t a, std::size_t b) { return a - b + 1 <= 2; };
+      if (!allOf(withinOne(column1, column2), withinOne(row1, row2))) return false;
       pixels[row1 * width + column1] = argb;
       pixels[row2 * width + column2] = argb;
       return true;
@@ -120,8 +120,8 @@ class RasterCanvas final : public PlotSurface {
 
   // Whether the ends are the same pixel or neighbours: then the line is just its two ends.
   static bool isShort(const PixelSegment& s) {
-    const auto near = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
-    return allOf(near(s.x1, s.x2), near(s.y1, s.y2));
+    const auto withinOne = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
+    return allOf(withinOne(s.x1, s.x2), withinOne(s.y1, s.y2));
   }
 
   // The segment between two points in pixel units, clipped to the canvas grown by a pixel on

@@ -49,17 +49,17 @@ TEST_P(OscillatorValueTest, GivesTheExactValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, OscillatorValueTest,
-    testing::Values(ValueCase{"fx_1_2", Function::Fx, 1, 2, -3},
-                    ValueCase{"fx_zero_is_negative_zero", Function::Fx, 0, 0, -0.0},
-                    ValueCase{"fy_1_2", Function::Fy, 1, 2,
-                              2 * 0.2 + 1},  // 1.4 as the order rounds it
-                    ValueCase{"fy_y_zero_gives_x", Function::Fy, 0.7123456789, 0, 0.7123456789},
-                    ValueCase{"fz_x_is_5_7", Function::Fz, 5.7, 3, 0.2},
-                    ValueCase{"fz_origin", Function::Fz, 0, 0, 0.2},
+    testing::Values(ValueCase{{"fx_1_2"}, Function::Fx, 1, 2, -3},
+                    ValueCase{{"fx_zero_is_negative_zero"}, Function::Fx, 0, 0, -0.0},
+                    // 1.4 as the order rounds it.
+                    ValueCase{{"fy_1_2"}, Function::Fy, 1, 2, 2 * 0.2 + 1},
+                    ValueCase{{"fy_y_zero_gives_x"}, Function::Fy, 0.7123456789, 0, 0.7123456789},
+                    ValueCase{{"fz_x_is_5_7"}, Function::Fz, 5.7, 3, 0.2},
+                    ValueCase{{"fz_origin"}, Function::Fz, 0, 0, 0.2},
                     // Arguments in their positions: fz subtracts 5.7 from its first argument.
-                    ValueCase{"fz_argument_order", Function::Fz, 1, 2, (1 - 5.7) * 2 + 0.2},
-                    ValueCase{"fx_inf_passes", Function::Fx, kInf, 1, -kInf},
-                    ValueCase{"fz_inf_passes", Function::Fz, kInf, 1, kInf}),
+                    ValueCase{{"fz_argument_order"}, Function::Fz, 1, 2, (1 - 5.7) * 2 + 0.2},
+                    ValueCase{{"fx_inf_passes"}, Function::Fx, kInf, 1, -kInf},
+                    ValueCase{{"fz_inf_passes"}, Function::Fz, kInf, 1, kInf}),
     testing_support::caseName);
 
 TEST(OscillatorTest, FyOfOneAndTwoIsOnePointFour) { EXPECT_DOUBLE_EQ(fy(1, 2), 1.4); }
@@ -86,11 +86,11 @@ TEST_P(OscillatorFaultTest, RaisesInsteadOfReturning) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, OscillatorFaultTest,
     testing::Values(
-        FaultCase{"fz_product_overflows", Function::Fz, 1e200, 1e200, RunTimeFault::Overflow},
-        FaultCase{"fx_sum_overflows", Function::Fx, kMax, kMax, RunTimeFault::Overflow},
-        FaultCase{"fy_sum_overflows", Function::Fy, kMax, kMax, RunTimeFault::Overflow},
-        FaultCase{"fx_inf_minus_inf", Function::Fx, kInf, -kInf, RunTimeFault::InvalidOperation},
-        FaultCase{"fz_zero_times_inf", Function::Fz, 5.7, kInf, RunTimeFault::InvalidOperation}),
+        FaultCase{{"fz_product_overflows"}, Function::Fz, 1e200, 1e200, RunTimeFault::Overflow},
+        FaultCase{{"fx_sum_overflows"}, Function::Fx, kMax, kMax, RunTimeFault::Overflow},
+        FaultCase{{"fy_sum_overflows"}, Function::Fy, kMax, kMax, RunTimeFault::Overflow},
+        FaultCase{{"fx_inf_minus_inf"}, Function::Fx, kInf, -kInf, RunTimeFault::InvalidOperation},
+        FaultCase{{"fz_zero_times_inf"}, Function::Fz, 5.7, kInf, RunTimeFault::InvalidOperation}),
     testing_support::caseName);
 
 TEST(OscillatorTest, FlagLeftByOtherCodeIsNotThisCallsFault) {

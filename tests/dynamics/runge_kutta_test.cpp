@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         // kx = (-0, -1e-07, -9.9715e-08, -1.9943157e-07), ky = (0, 0, -5e-11, -9.9725e-11),
         // kz = (0.0002, 0.00019943, 0.0001994316245, 0.00019886323972),
         // new state (-9.981026242e-08, -3.32875e-11, 0.0001994310815).
-        OneStepCase{"from_origin",
+        OneStepCase{{"from_origin"},
                     {0, 0, 0},
                     {-0x1.acae8b49fab68p-24, -0x1.24ccc94ad42fdp-35, 0x1.a23cbf1fe06c7p-13},
                     {-0.0, -0x1.ad7f29abcaf49p-24, -0x1.ac45cd4d7df2cp-24, -0x1.ac46aae4a73c2p-23},
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {0x1.a36e2eb1c432dp-13, 0x1.a23c2a7dacff1p-13, 0x1.a23d09c283472p-13,
                      0x1.a10be38d1dcbcp-13}},
         // New state (0.9980016471, 1.0011991205, 0.9955095636).
-        OneStepCase{"from_ones",
+        OneStepCase{{"from_ones"},
                     {1, 1, 1},
                     {0x1.fefa126755cb7p-1, 0x1.004e95e74a8e4p+0, 0x1.fdb36df4a678fp-1},
                     {-0x1.0624dd2f1a9fcp-9, -0x1.05ed7fcabb7a9p-9, -0x1.05eda52575b85p-9,
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {-0x1.26e978d4fdf3cp-8, -0x1.2648cadb41400p-8, -0x1.26492801a8c45p-8,
                      -0x1.25a8c37dc308bp-8}},
         // Subnormal slopes, which flush-to-zero or denormals-are-zero would change.
-        OneStepCase{"from_subnormal_start",
+        OneStepCase{{"from_subnormal_start"},
                     {0x1p-1030, 0x1p-1035, 0},
                     {-0x1.acae8b49fab68p-24, -0x1.24ccc94ad42fdp-35, 0x1.a23cbf1fe06c7p-13},
                     {-0x0.0000020c49ba6p-1022, -0x1.ad7f29abcaf49p-24, -0x1.ac45cd4d7df2cp-24,
@@ -128,12 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, RungeKuttaFaultTest,
     testing::Values(
         // (x - 5.7) * z overflows in the first stage.
-        FaultCase{"z_near_largest_double", {1e200, 0, 1e200}, RunTimeFault::Overflow},
+        FaultCase{{"z_near_largest_double"}, {1e200, 0, 1e200}, RunTimeFault::Overflow},
         // y + z overflows.
-        FaultCase{"y_and_z_near_largest_double", {0, kMax, kMax}, RunTimeFault::Overflow},
+        FaultCase{{"y_and_z_near_largest_double"}, {0, kMax, kMax}, RunTimeFault::Overflow},
         // The first stage is finite; stage 2's fy (y * 0.2 + x) overflows: 1e-4 * max + max.
-        FaultCase{"x_at_largest_double", {kMax, 0, 0}, RunTimeFault::Overflow},
-        FaultCase{"opposite_infinities", {0, kInf, -kInf}, RunTimeFault::InvalidOperation}),
+        FaultCase{{"x_at_largest_double"}, {kMax, 0, 0}, RunTimeFault::Overflow},
+        FaultCase{{"opposite_infinities"}, {0, kInf, -kInf}, RunTimeFault::InvalidOperation}),
     testing_support::caseName);
 
 TEST(RungeKuttaTest, FlagLeftByOtherCodeIsNotThisStepsFault) {

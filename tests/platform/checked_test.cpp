@@ -53,11 +53,12 @@ TEST_P(CheckedFaultTest, RaisesTheNamedFault) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, CheckedFaultTest,
     testing::Values(
-        FaultCase{"formula_overflow", Way::Formula, kMax, 4, RunTimeFault::Overflow},
-        FaultCase{"call_overflow", Way::Call, kMax, 4, RunTimeFault::Overflow},
+        FaultCase{{"formula_overflow"}, Way::Formula, kMax, 4, RunTimeFault::Overflow},
+        FaultCase{{"call_overflow"}, Way::Call, kMax, 4, RunTimeFault::Overflow},
         // 0 * inf is invalid; no infinity was made by an overflow before it.
-        FaultCase{"formula_zero_times_inf", Way::Formula, 0, kInf, RunTimeFault::InvalidOperation},
-        FaultCase{"call_zero_times_inf", Way::Call, 0, kInf, RunTimeFault::InvalidOperation}),
+        FaultCase{
+            {"formula_zero_times_inf"}, Way::Formula, 0, kInf, RunTimeFault::InvalidOperation},
+        FaultCase{{"call_zero_times_inf"}, Way::Call, 0, kInf, RunTimeFault::InvalidOperation}),
     testing_support::caseName);
 
 TEST(CheckedCallTest, DivisionByZeroAndZeroByZero) {

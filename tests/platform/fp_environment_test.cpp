@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cfenv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -36,7 +35,7 @@ struct Probe {
 
 class DefaultFpEnvironmentTest : public testing::TestWithParam<Setting> {
  protected:
-  void TearDown() override { std::fesetenv(FE_DFL_ENV); }
+  void TearDown() override { testing_support::restoreDefault(); }
 };
 
 TEST_P(DefaultFpEnvironmentTest, PutsTheDefaultInPlaceAndGivesTheOtherBack) {

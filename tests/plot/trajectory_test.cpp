@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -228,7 +227,7 @@ namespace {
 
 class TrajectoryEnvironmentTest : public testing::TestWithParam<testing_support::Setting> {
  protected:
-  void TearDown() override { std::fesetenv(FE_DFL_ENV); }
+  void TearDown() override { testing_support::restoreDefault(); }
 };
 
 // A run left another floating-point environment by other code draws exactly what it draws in the

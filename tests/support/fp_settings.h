@@ -2,7 +2,7 @@
 
 // Floating-point settings that a library or a plugin might leave behind, each put in place the way
 // such code would: fesetround for the rounding, the control register for flush-to-zero and
-// denormals-are-zero. Reset with std::fesetenv(FE_DFL_ENV).
+// denormals-are-zero. Reset with restoreDefault().
 
 #include <cfenv>
 #include <cstdint>
@@ -58,6 +58,15 @@ inline std::uint64_t controlRegister() { return static_cast<std::uint64_t>(std::
 inline void setControlBits(std::uint64_t) {}
 constexpr std::uint64_t kFlushToZero = 0, kDenormalsAreZero = 0;
 #endif
+
+// Back to the default environment. MinGW-w64's fesetenv(FE_DFL_ENV) resets the x87 unit alone
+// (its _fpreset is a bare fninit), so the SSE control register is written as well.
+inline void restoreDefault() {
+  std::fesetenv(FE_DFL_ENV);
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
+  _mm_setcsr(0x1F80);  // all exceptions masked, round to nearest, no FTZ or DAZ, no flag set
+#endif
+}
 
 inline void apply(Setting setting) {
   switch (setting) {
