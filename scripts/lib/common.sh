@@ -28,6 +28,15 @@ KESTAVON_CHECK_PACKAGES=(
   clang clang-tidy clang-format libclang-rt-14-dev
 )
 
+# For scripts/test's cross stages (run in CI, or with KESTAVON_CROSS=1): the aarch64 cross
+# compiler and qemu-user to run its programs, MinGW-w64 with posix threads and wine to run its
+# programs, and GoogleTest's sources to build for each.
+KESTAVON_CROSS_PACKAGES=(
+  g++-aarch64-linux-gnu qemu-user
+  g++-mingw-w64-x86-64-posix wine64
+  googletest
+)
+
 # ensure_packages NAME...: installs the named Debian packages that are not installed yet.
 ensure_packages() {
   local missing=()
