@@ -54,27 +54,27 @@ class Traced {
   friend constexpr Traced operator-(Traced a, Traced b) { return a.then(b.m_poisoned); }
   friend constexpr Traced operator*(Traced a, Traced b) { return a.then(b.m_poisoned); }
   template <Constant C>
-  friend constexpr Traced operator+(Traced a, C) {
+  friend constexpr Traced operator+(Traced a, C /*constant*/) {
     return a.then(false);
   }
   template <Constant C>
-  friend constexpr Traced operator+(C, Traced b) {
+  friend constexpr Traced operator+(C /*constant*/, Traced b) {
     return b.then(false);
   }
   template <Constant C>
-  friend constexpr Traced operator-(Traced a, C) {
+  friend constexpr Traced operator-(Traced a, C /*constant*/) {
     return a.then(false);
   }
   template <Constant C>
-  friend constexpr Traced operator-(C, Traced b) {
+  friend constexpr Traced operator-(C /*constant*/, Traced b) {
     return b.then(false);
   }
   template <Constant C>
-  friend constexpr Traced operator*(Traced a, C) {
+  friend constexpr Traced operator*(Traced a, C /*constant*/) {
     return a.then(false);
   }
   template <Constant C>
-  friend constexpr Traced operator*(C, Traced b) {
+  friend constexpr Traced operator*(C /*constant*/, Traced b) {
     return b.then(false);
   }
   // Only a non-zero finite constant divides: then no division by zero can occur, and an infinity

@@ -59,7 +59,7 @@ struct XYView {
   ScreenPoint operator()(const auto& surface, const OscState& s) const {
     return projection::projectXY(surface, s, sx, sy);
   }
-  bool fast(float width, float height, double x, double y, double, int& px, int& py) const {
+  bool fast(float width, float height, double x, double y, double /*z*/, int& px, int& py) const {
     const auto c = projection::kXYFormula(width, height, x, y, sx, sy);
     return roundBoth16(c[0], c[1], px, py);
   }

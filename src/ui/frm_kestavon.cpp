@@ -1,5 +1,6 @@
 #include "ui/frm_kestavon.h"
 
+#include <QEvent>
 #include <QPushButton>
 
 #include "dynamics/oscillator.h"
@@ -9,6 +10,7 @@
 #include "ui/end.h"
 #include "ui/picture_box.h"
 #include "ui/plot_keys.h"
+#include "ui/timing_trace.h"
 
 namespace kestavon {
 namespace {
@@ -102,17 +104,28 @@ void frmKestavon::cmdExit_Click() { End(); }
 
 void frmKestavon::cmdRun3D_Click() {
   const RepaintWhenDone repaint(picGraph);
+  traceTime("run-start");
   TrajectoryRun(View::Oblique, *picGraph, Pi, ViewAngle, m_fixedStart);
+  traceTime("run-end");
 }
 
 void frmKestavon::cmdXY_Click() {
   const RepaintWhenDone repaint(picGraph);
+  traceTime("run-start");
   TrajectoryRun(View::XYPlane, *picGraph, Pi, ViewAngle, m_fixedStart);
+  traceTime("run-end");
 }
 
 void frmKestavon::connectHandler(QPushButton* button, void (frmKestavon::*handler)()) {
   connect(button, &QPushButton::clicked, this,
           [this, handler] { runHandler([this, handler] { (this->*handler)(); }); });
+}
+
+bool frmKestavon::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // The window's pending paints are made and handed to the window system here.
+  if (event->type() == QEvent::UpdateRequest) traceTime("flushed");
+  return handled;
 }
 
 void frmKestavon::Form_Load() {

@@ -32,6 +32,9 @@ class frmKestavon : public QWidget {
   double fy(double x, double y) const;
   double fz(double x, double z) const;
 
+ protected:
+  bool event(QEvent* event) override;
+
  private slots:
   void cmdCls_Click();
   void cmdExit_Click();

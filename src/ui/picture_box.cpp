@@ -8,6 +8,7 @@
 
 #include "picture/png_file.h"
 #include "ui/application.h"
+#include "ui/timing_trace.h"
 
 namespace kestavon {
 
@@ -66,6 +67,7 @@ bool PictureBox::event(QEvent* event) {
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
+  traceTime("paint");
   QFrame::paintEvent(event);
   QPainter painter(this);
   if (hasFocus()) drawFocusFrame(painter);

@@ -3,8 +3,7 @@
 
 Keys go through xdotool to the focused window, pictures come from ImageMagick's `import`. Checks
 the caption and the size of the window, the axes at start, Alt+P (axes and trajectory), Alt+C
-(black), Alt+C then Alt+R (trajectory, no axes) and Alt+X (the program ends with status 0), and
-measures how long a click on "XY Plane" takes until its picture is on the screen.
+(black), Alt+C then Alt+R (trajectory, no axes) and Alt+X (the program ends with status 0).
 
 Then, at each of the device pixel ratios 1.25, 1.5, 1.75, 2, 2.5 and 3 (QT_SCALE_FACTOR), reads the
 screen pixel by pixel: every device pixel of the plot area (those it covers in part included) pure
@@ -12,93 +11,23 @@ black, yellow or green, each axis one device pixel wide in the device pixel that
 position, before and after Alt+P. At whole ratios, and at ratio 1, the plot after Alt+P from a
 fixed start is, pixel for pixel, the picture `--render xy --scale K` makes from that start.
 
-Usage: e2e_window_test.py KESTAVON [--screenshot FILE.png] [--timings N] [--ratios R ...]
+Usage: e2e_window_test.py KESTAVON [--screenshot FILE.png] [--ratios R ...]
 Exit status 77 (skipped) where Xvfb is not installed.
 """
 
 import argparse
-import ctypes
 import math
 import os
-import select
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
-SKIPPED = 77
-CAPTION = "Kestavon Ocsillator"
-CLIENT_SIZE = (619, 478)
-PLOT_AREA = (34, 18, 549, 373)  # picGraph's inner area in the window: x, y, width, height
+from x_session import (BLACK, CAPTION, CLIENT_SIZE, DEADLINE, GREEN, PLOT_AREA, SKIPPED, START,
+                       YELLOW, Failure, find_window, read_ppm, run, start_xvfb, wait_for)
+
 AXES = (34 + 274.5, 18 + 186.5)  # where W/2 and H/2 fall, in logical window pixels
-START = "0.5,0.25,0.125"
 RATIOS = (1.25, 1.5, 1.75, 2, 2.5, 3)
-BUTTON_XY_CENTRE = (208 + 121 // 2, 416 + 41 // 2)
-BLACK, YELLOW, GREEN = (0, 0, 0), (255, 255, 0), (0, 255, 0)
-DEADLINE = 30.0  # seconds to wait for something that should happen well within one
-
-
-class Failure(Exception):
-    pass
-
-
-def run(*command, env):
-    return subprocess.run(command, env=env, check=True, capture_output=True, text=True,
-                          timeout=DEADLINE).stdout
-
-
-def wait_for(what, probe):
-    """Polls probe() until it returns a true value; fails after DEADLINE seconds."""
-    end = time.monotonic() + DEADLINE
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > end:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(0.05)
-
-
-def start_xvfb():
-    """Starts Xvfb on a display number it picks itself (-displayfd): no clash with a running one.
-    The screen holds the window at ratio 3."""
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
-        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    while not number.endswith(b"\n"):
-        ready, _, _ = select.select([read_end], [], [], DEADLINE)
-        chunk = os.read(read_end, 16) if ready else b""
-        if not chunk:
-            server.kill()
-            raise Failure("Xvfb did not start")
-        number += chunk
-    os.close(read_end)
-    return server, ":" + number.decode().strip()
-
-
-def find_window(program, env):
-    if program.poll() is not None:
-        raise Failure(f"the program ended with status {program.returncode} before its window showed")
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{CAPTION}$"],
-                           env=env, capture_output=True, text=True, timeout=DEADLINE).stdout.split()
-    return found[0] if found else None
-
-
-def read_ppm(ppm):
-    """Width, height and RGB bytes of a binary PPM (P6, maxval 255)."""
-    fields, offset = [], 0
-    while len(fields) < 4:  # P6 width height maxval, separated by single whitespace
-        start = offset
-        while ppm[offset:offset + 1] not in b" \t\r\n":
-            offset += 1
-        fields.append(ppm[start:offset])
-        offset += 1
-    return int(fields[1]), int(fields[2]), ppm[offset:]
 
 
 def screenshot(window, env):
@@ -144,66 +73,6 @@ def expect_plot(window, env, what, yellow, green, ratio=1):
     except Failure as failure:
         raise Failure(f"{failure}; the plot shows {seen}") from None
     print(f"ok: {what}: {counts}")
-
-
-class XProbe:
-    """A direct X connection for timing: clicks through XTest and reads the plot area's pixels
-    with XGetImage, both far quicker than starting a program for each."""
-
-    class XImage(ctypes.Structure):
-        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                    ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)),
-                    ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
-                    ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
-                    ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                    ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
-                    ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong),
-                    ("obdata", ctypes.c_void_p), ("destroy_image", ctypes.c_void_p)]
-
-    def __init__(self, display):
-        self.xlib = ctypes.CDLL("libX11.so.6")
-        self.xtst = ctypes.CDLL("libXtst.so.6")
-        self.xlib.XOpenDisplay.restype = ctypes.c_void_p
-        self.xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.xlib.XGetImage.restype = ctypes.POINTER(self.XImage)
-        self.xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
-                                        ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                                        ctypes.c_ulong, ctypes.c_int]
-        self.xlib.XFlush.argtypes = [ctypes.c_void_p]
-        self.xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
-                                                   ctypes.c_ulong]
-        self.display = self.xlib.XOpenDisplay(display.encode())
-        if not self.display:
-            raise Failure("cannot open the X display for timing")
-
-    def click(self):
-        self.xtst.XTestFakeButtonEvent(self.display, 1, 1, 0)
-        self.xtst.XTestFakeButtonEvent(self.display, 1, 0, 0)
-        self.xlib.XFlush(self.display)
-
-    def plot_has_green(self, window):
-        x, y, width, height = PLOT_AREA
-        image = self.xlib.XGetImage(self.display, window, x, y, width, height, 0xFFFFFF, 2)
-        if not image:
-            raise Failure("XGetImage failed")
-        try:
-            info = image.contents
-            if info.bits_per_pixel != 32:
-                raise Failure(f"unexpected {info.bits_per_pixel} bits per pixel")
-            data = ctypes.string_at(info.data, info.bytes_per_line * info.height)
-        finally:
-            ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(image.contents.destroy_image)(image)
-        # Pixels are blue, green, red, pad: pure green starts with 00 FF 00 on a 4-byte boundary.
-        at = data.find(b"\x00\xff\x00")
-        while at >= 0:
-            if at % 4 == 0:
-                return True
-            at = data.find(b"\x00\xff\x00", at + 1)
-        return False
-
-    def close(self):
-        self.xlib.XCloseDisplay(self.display)
 
 
 def rendered_rows(program, scale, folder, env):
@@ -278,34 +147,10 @@ def crisp_at(program, ratio, env, folder):
             process.wait()
 
 
-def click_to_picture(window, display, env, count):
-    """Median time from a click on "XY Plane" until the run's trajectory is on the screen."""
-    probe = XProbe(display)
-    try:
-        window_id = int(window)
-        run("xdotool", "mousemove", "--window", window, *map(str, BUTTON_XY_CENTRE), env=env)
-        times = []
-        for _ in range(count):
-            run("xdotool", "key", "alt+c", env=env)
-            wait_for("a cleared plot", lambda: not probe.plot_has_green(window_id))
-            start = time.perf_counter()
-            probe.click()
-            while not probe.plot_has_green(window_id):
-                if time.perf_counter() - start > DEADLINE:
-                    raise Failure("the click drew nothing")
-                time.sleep(0.0005)
-            times.append((time.perf_counter() - start) * 1000)
-    finally:
-        probe.close()
-    print(f"click-to-picture (XY Plane, {count} runs): median {statistics.median(times):.1f} ms, "
-          f"min {min(times):.1f} ms, max {max(times):.1f} ms")
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
     parser.add_argument("--screenshot", help="where to save the window after an x-y run (PNG)")
-    parser.add_argument("--timings", type=int, default=9, help="click-to-picture runs")
     parser.add_argument("--ratios", type=float, nargs="*", default=RATIOS,
                         help="device pixel ratios (QT_SCALE_FACTOR) to read the screen at")
     args = parser.parse_args()
@@ -348,9 +193,6 @@ def main():
             run("xdotool", "key", "alt+r", env=env)
             expect_plot(window, env, "Alt+R after Alt+C: trajectory, no axes",
                         yellow=False, green=True)
-
-            if args.timings > 0:
-                click_to_picture(window, display, env, args.timings)
 
             run("xdotool", "windowfocus", "--sync", window, env=env)
             run("xdotool", "key", "alt+x", env=env)
