@@ -5,6 +5,7 @@
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,17 @@ std::vector<HeldMessage>& heldMessages() {
 
 QtMessageHandler previousHandler = nullptr;
 
+// Whether Qt said, while starting, that it could not connect to the display server.
+bool displayUnreachable() {
+  for (const HeldMessage& held : heldMessages()) {
+    if (held.text.contains(QLatin1String("could not connect to display")) ||
+        held.text.contains(QLatin1String("Failed to create wl_display"))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 [[noreturn]] void endWith(const std::string& line) {
   std::fputs(line.c_str(), stderr);
   std::fputc('\n', stderr);
@@ -32,12 +44,24 @@ QtMessageHandler previousHandler = nullptr;
   std::_Exit(1);
 }
 
+// Qt's event thread may log while the main thread builds the application object.
+std::mutex& heldMessagesLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  const std::lock_guard<std::mutex> guard(heldMessagesLock());
   if (type == QtFatalMsg) {
-    // Qt aborts after a fatal message; end here, with a status and a line of our own.
-    if (text.contains(QLatin1String("platform plugin"))) {
+    // Qt aborts after a fatal message; end here, with a status and a line of our own. Only a
+    // display that could not be reached gets the display's line: any other failure (a platform
+    // plugin that is not installed, say) shows Qt's own messages, which say what is missing.
+    if (text.contains(QLatin1String("platform plugin")) && displayUnreachable()) {
       endWith(missingDisplayMessage(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
                                     std::getenv("WAYLAND_DISPLAY")));
+    }
+    for (const HeldMessage& held : heldMessages()) {
+      std::fprintf(stderr, "%s\n", held.text.toLocal8Bit().constData());
     }
     endWith("kestavon: cannot start the window: " + text.simplified().toLocal8Bit().toStdString());
   }
@@ -71,7 +95,12 @@ MissingDisplayGuard::MissingDisplayGuard() {
 
 MissingDisplayGuard::~MissingDisplayGuard() {
   qInstallMessageHandler(previousHandler);
-  for (const HeldMessage& held : heldMessages()) {
+  std::vector<HeldMessage> replayed;
+  {
+    const std::lock_guard<std::mutex> guard(heldMessagesLock());
+    replayed.swap(heldMessages());
+  }
+  for (const HeldMessage& held : replayed) {
     const QMessageLogContext context(held.file.isNull() ? nullptr : held.file.constData(),
                                      held.line,
                                      held.function.isNull() ? nullptr : held.function.constData(),
@@ -82,7 +111,6 @@ MissingDisplayGuard::~MissingDisplayGuard() {
       qt_message_output(held.type, context, held.text);
     }
   }
-  heldMessages().clear();
 }
 
 }  // namespace kestavon

@@ -13,14 +13,6 @@
 
 namespace kestavon {
 
-namespace {
-
-// The window's constants, as its Form_Load sets them.
-constexpr double kPi = 3.141592654;
-constexpr double kViewAngle = 120;
-
-}  // namespace
-
 int renderPicture(const Options& options) {
   if (options.seed) FixRandomSeed(*options.seed);
   // The window's canvas on a screen of this density: whole device pixels per pixel, on the grid.
@@ -30,7 +22,7 @@ int renderPicture(const Options& options) {
   try {
     Draw_Axis(canvas);
     for (int run = 0; run < options.runs; ++run) {
-      TrajectoryRun(*options.render, canvas, kPi, kViewAngle, options.start);
+      TrajectoryRun(*options.render, canvas, kFormLoadPi, kFormLoadViewAngle, options.start);
     }
   } catch (const RunTimeError& error) {
     // The same line as the window's report on standard error.

@@ -16,6 +16,9 @@ struct OscState {
 // RunTimeError and leaves the state untouched (the slopes then hold what the step had formed).
 // Allocates nothing.
 //
+// Requires the default floating-point environment (rounding to nearest, subnormals kept), which a
+// run holds: its fault check relies on it (see platform/checked.h).
+//
 // Defined inline (runge_kutta_step.h, included below) so that a loop of steps keeps the state in
 // registers: a call would store and reload it on the step's chain of dependent operations.
 inline void RungeKuttaStep(OscState& state, std::array<double, 4>& kx, std::array<double, 4>& ky,

@@ -5,7 +5,9 @@
 // of its results. Such a formula turns every fault into an infinity or a NaN that shows in a
 // result, so a finite result proves that no fault occurred.
 //
-// A formula is a generic, captureless callable. The program instantiates it with double and float;
+// A formula is a generic, captureless callable that does the same arithmetic whatever its number
+// type (no `if constexpr` on it, no overloads by type). The program instantiates it with double and
+// float;
 // the proof instantiates it with Traced, which carries no value, only whether it descends from one
 // poisoned operation. Traced has no division by a variable, no conversion to a number and no libm
 // functions: a formula that uses them does not compile as a checked formula.
@@ -36,9 +38,11 @@ class Tape {
   bool m_badDivisor = false;
 };
 
-// A constant of the formula: a literal or a named constant, never a traced value.
+// A constant of the formula: a literal or a named constant, never a traced value; float, double
+// or an integer, so that no arithmetic with it happens in a wider type than the program's (a long
+// double product can be finite where the double one overflows).
 template <class T>
-concept Constant = std::is_arithmetic_v<T>;
+concept Constant = std::same_as<T, float> || std::same_as<T, double> || std::is_integral_v<T>;
 
 class Traced {
  public:
@@ -121,8 +125,12 @@ constexpr auto outputsOf(const std::array<T, N>& values) {
 
 template <class Formula, std::size_t Inputs>
 constexpr auto traceOnce(Tape& tape, int poisonedInput) {
+  // Inputs go in as constants, as checkedFormula passes them: a formula that writes to its inputs
+  // does not compile (it would change what a second evaluation starts from).
   return [&]<std::size_t... I>(std::index_sequence<I...>) {
-    return outputsOf(Formula{}(Traced{&tape, static_cast<int>(I) == poisonedInput}...));
+    const std::array<const Traced, Inputs> inputs{
+        Traced{&tape, static_cast<int>(I) == poisonedInput}...};
+    return outputsOf(Formula{}(inputs[I]...));
   }
   (std::make_index_sequence<Inputs>{});
 }

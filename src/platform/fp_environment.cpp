@@ -1,5 +1,7 @@
 #include "platform/fp_environment.h"
 
+#include "platform/fp_check.h"
+
 namespace kestavon {
 
 #if defined(__x86_64__) && defined(__SSE2_MATH__)
@@ -11,11 +13,7 @@ namespace {
 constexpr std::uint32_t kStatusFlags = 0x3F;
 constexpr std::uint32_t kDefaultControl = 0x1F80;
 
-std::uint32_t readControl() {
-  std::uint32_t csr;
-  asm volatile("stmxcsr %0" : "=m"(csr));
-  return csr;
-}
+std::uint32_t readControl() { return fpdetail::readStatus(); }
 
 void writeControl(std::uint32_t control) {
   std::uint32_t csr = (readControl() & kStatusFlags) | (control & ~kStatusFlags);

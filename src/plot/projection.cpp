@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/checked.h"
+#include "platform/fp_environment.h"
 #include "platform/run_time_error.h"
 #include "plot/projection_formulas.h"
 
@@ -35,7 +36,10 @@ ObliqueAxes computeObliqueAxes(double Pi, double ViewAngle) {
 
 }  // namespace projection
 
+// Draw_Axis and the public projections hold the default floating-point environment, which their
+// checks need; a run's own projections are inline and under the run's.
 void Draw_Axis(PlotSurface& surface) {
+  const DefaultFpEnvironment environment;
   const Colour yellow = RGB(255, 255, 0);
   {
     // The vertical axis through the middle of the width.
@@ -59,11 +63,13 @@ void Draw_Axis(PlotSurface& surface) {
 }
 
 ScreenPoint ProjectXY(const PlotSurface& surface, const OscState& state, double sx, double sy) {
+  const DefaultFpEnvironment environment;
   return projection::projectXY(surface, state, sx, sy);
 }
 
 ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, double sx, double sy,
                            double Pi, double ViewAngle) {
+  const DefaultFpEnvironment environment;
   return projection::projectOblique(surface, state, sx, sy, Pi, ViewAngle);
 }
 

@@ -1,8 +1,8 @@
 #include "plot/screen_canvas.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -21,10 +21,13 @@ const DeviceGrid& checked(const DeviceGrid& grid, int logicalWidth, int logicalH
   }
   const auto isOffset = [](double offset) { return offset >= 0 && offset < 1; };  // false for NaN
   if (!(grid.ratio > 0 && grid.ratio <= ScreenCanvas::kMaxRatio)) {
-    char text[96];
-    std::snprintf(text, sizeof text, "device pixel ratio %g is outside (0, %g]", grid.ratio,
-                  ScreenCanvas::kMaxRatio);
-    throw std::invalid_argument(text);
+    // Numbers with a point whatever the locale.
+    const auto text = [](double value) {
+      char digits[32];
+      return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
+    throw std::invalid_argument("device pixel ratio " + text(grid.ratio) + " is outside (0, " +
+                                text(ScreenCanvas::kMaxRatio) + "]");
   }
   if (!(isOffset(grid.offsetX) && isOffset(grid.offsetY))) {
     throw std::invalid_argument("device grid offsets must lie in [0, 1)");

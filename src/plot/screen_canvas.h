@@ -79,8 +79,6 @@ class ScreenCanvas final : public PlotSurface {
   // The device pixels, as the screen shows them.
   const RasterCanvas& device() const { return m_device; }
 
-  int logicalWidth() const { return m_logicalWidth; }
-  int logicalHeight() const { return m_logicalHeight; }
   // The colour last drawn on logical pixel (x, y), which must lie inside.
   std::uint32_t logicalPixel(int x, int y) const;
 

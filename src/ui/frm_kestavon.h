@@ -49,6 +49,8 @@ class frmKestavon : public QWidget {
   void connectHandler(QPushButton* button, void (frmKestavon::*handler)());
 
   std::optional<OscState> m_fixedStart;
+  // Nothing but Form_Load's axes has been drawn: no handler has run yet.
+  bool m_onlyLoadAxes = true;
 
   PictureBox* picGraph;
   QPushButton* cmdRun3D;

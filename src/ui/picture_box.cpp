@@ -48,16 +48,23 @@ void PictureBox::matchScreen() {
   m_canvas.setGrid(grid);
   wrapCanvas();
   update();
+  emit gridChanged();
 }
 
 bool PictureBox::event(QEvent* event) {
-  // Qt 6.4 sends no event of its own for a change of device pixel ratio; it comes with a move to
-  // another screen, and the ratio is known for sure once the widget is shown. Moving the drawing
-  // allocates, and a failure must not unwind through Qt's frames.
+  // Qt 6.4 sends no event of its own for a change of device pixel ratio; it mostly comes with a
+  // move to another screen, and the ratio is known for sure once the widget is shown. A screen can
+  // also change its ratio in place: a paint finds that out before it copies a canvas made for
+  // another (matchScreen costs nothing when nothing changed). Moving the drawing allocates, and a
+  // failure must not unwind through Qt's frames.
   switch (event->type()) {
     case QEvent::ScreenChangeInternal:
     case QEvent::Show:
     case QEvent::Move:
+    case QEvent::Paint:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    case QEvent::DevicePixelRatioChange:
+#endif
       runHandler([this] { matchScreen(); });
       break;
     default:

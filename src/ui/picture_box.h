@@ -32,11 +32,14 @@ class PictureBox final : public QFrame, public PlotSurface {
 
   // The drawing as the screen shows it, one pixel per device pixel.
   const RasterCanvas& canvas() const { return m_canvas.device(); }
-  const ScreenCanvas& screenCanvas() const { return m_canvas; }
 
   // Fits the canvas to the device pixels of the widget's screen and place in its window, keeping
   // the drawing. Runs by itself when the widget is shown, moved or changes screen.
   void matchScreen();
+
+ signals:
+  // The canvas has moved to another grid of device pixels (matchScreen).
+  void gridChanged();
 
  protected:
   bool event(QEvent* event) override;
