@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -28,13 +29,10 @@ QtMessageHandler previousHandler = nullptr;
 
 // Whether Qt said, while starting, that it could not connect to the display server.
 bool displayUnreachable() {
-  for (const HeldMessage& held : heldMessages()) {
-    if (held.text.contains(QLatin1String("could not connect to display")) ||
-        held.text.contains(QLatin1String("Failed to create wl_display"))) {
-      return true;
-    }
-  }
-  return false;
+  return std::ranges::any_of(heldMessages(), [](const HeldMessage& held) {
+    return held.text.contains(QLatin1String("could not connect to display")) ||
+           held.text.contains(QLatin1String("Failed to create wl_display"));
+  });
 }
 
 [[noreturn]] void endWith(const std::string& line) {

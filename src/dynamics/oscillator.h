@@ -2,8 +2,9 @@
 
 // The oscillator's three right-hand sides, each checked: an invalid operation or an overflow
 // raises RunTimeError instead of returning. Each computes in the default floating-point
-// environment (rounding to nearest), whatever the caller's. Infinite or NaN arguments pass through when they
-// make no invalid operation (fx(+inf, 1) is -inf). Argument order is part of the interface.
+// environment (rounding to nearest), whatever the caller's. Infinite or NaN arguments pass through
+// when they make no invalid operation (fx(+inf, 1) is -inf). Argument order is part of the
+// interface.
 
 namespace kestavon {
 
