@@ -42,10 +42,13 @@ def wait_for(what, probe):
 
 def start_xvfb():
     """Starts Xvfb on a display number it picks itself (-displayfd): no clash with a running one.
-    The screen holds the window at ratio 3."""
+    The screen holds the window at ratio 3. Without -noreset the server resets when its last
+    client leaves (a program ended by Alt+X) and, on a loaded machine, refuses the next program
+    while it does."""
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "2048x1536x24", "-nolisten", "tcp",
+         "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
