@@ -9,22 +9,17 @@
 
 namespace kestavon {
 
-namespace {
-
-// The pixel that holds each whole twip 0, 1, 2, ... along a side of `pixels` pixels, found as Line
-// finds it (a float division), for as long as it lies on the canvas and fits in 16 bits.
-std::vector<std::int32_t> pixelOfEachTwip(int pixels, float twipsPerPixel) {
+std::vector<std::int32_t> RasterCanvas::pixelOfEachTwip(int pixels, float twipsPerPixel,
+                                                        float shift) {
   std::vector<std::int32_t> table;
   const auto side = static_cast<float>(pixels);
   for (int twips = 0; twips <= INT16_MAX; ++twips) {
-    const float position = static_cast<float>(twips) / twipsPerPixel;
-    if (!(position < side)) break;
+    const float position = (static_cast<float>(twips) + shift) / twipsPerPixel;
+    if (!(position >= 0 && position < side)) break;
     table.push_back(static_cast<std::int32_t>(position));
   }
   return table;
 }
-
-}  // namespace
 
 RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixel)
     : m_width(widthPixels), m_height(heightPixels), m_twipsPerPixel(twipsPerPixel) {

@@ -50,9 +50,12 @@ class RasterCanvas final : public PlotSurface {
   }
   RasterCanvas* directCanvas() override { return this; }
 
-  // What shortLine works with, as plain values, for a loop that keeps everything in registers:
-  // the pixels, and the column and the row of the pixel that holds each whole twip from 0 on, as
-  // far as the canvas reaches, found with Line's own division.
+  // Segments between points at whole twips, lit as Line lights them when both ends lie on the
+  // canvas at most a pixel apart (in the same pixel or in neighbouring ones); nearly every segment
+  // of a run is such a one. Plain values, for a loop that keeps everything in registers: the
+  // pixels, and the column and the row of the pixel that holds each whole twip from 0 on, as far
+  // as the canvas reaches, found with Line's own division. So it costs no division: a run's
+  // integration step has twelve, and the divider is what a run waits for.
   struct ShortLines {
     std::uint32_t* pixels;
     std::size_t width;
@@ -61,8 +64,17 @@ class RasterCanvas final : public PlotSurface {
     const std::int32_t* rowOfTwip;
     std::size_t rows;
 
-    // See shortLine.
+    // When the segment is such a one, lights it and returns true; otherwise draws nothing and
+    // returns false (the caller then draws it with Line).
     [[gnu::always_inline]] bool draw(int x1, int y1, int x2, int y2, std::uint32_t argb) const {
+      return drawWith(x1, y1, x2, y2, [this, argb](std::size_t column, std::size_t row) {
+        pixels[row * width + column] = argb;
+      });
+    }
+
+    // The same, calling plot(column, row) for each end instead of lighting it.
+    template <class Plot>
+    [[gnu::always_inline]] bool drawWith(int x1, int y1, int x2, int y2, Plot&& plot) const {
       const auto within = [](int value, std::size_t size) {
         return static_cast<std::size_t>(static_cast<unsigned>(value)) < size;
       };
@@ -74,10 +86,9 @@ class RasterCanvas final : public PlotSurface {
       };
       const std::size_t column1 = at(columnOfTwip, x1), row1 = at(rowOfTwip, y1);
       const std::size_t column2 = at(columnOfTwip, x2), row2 = at(rowOfTwip, y2);
-      const auto withinOne = [](std::size_t a, std::size_t b) { return a - b + 1 <= 2; };
-      if (!allOf(withinOne(column1, column2), withinOne(row1, row2))) return false;
-      pixels[row1 * width + column1] = argb;
-      pixels[row2 * width + column2] = argb;
+      if (!allOf(withinOnePixel(column1, column2), withinOnePixel(row1, row2))) return false;
+      plot(column1, row1);
+      plot(column2, row2);
       return true;
     }
   };
@@ -87,14 +98,11 @@ class RasterCanvas final : public PlotSurface {
             m_rowOfTwip.data(),    m_rowOfTwip.size()};
   }
 
-  // Lights the segment between two points at whole twips as Line does, when both lie on the
-  // canvas at most a pixel apart (in the same pixel or in neighbouring ones), and returns true;
-  // otherwise draws nothing and returns false. Nearly every segment of a run is such a one. It
-  // costs no division: a run's integration step has twelve, and the divider is what a run waits
-  // for.
-  bool shortLine(int x1, int y1, int x2, int y2, std::uint32_t argb) {
-    return shortLines().draw(x1, y1, x2, y2, argb);
-  }
+  // The pixel that holds each whole twip 0, 1, 2, ... along a side of `pixels` pixels, found as
+  // Line finds it for a point `shift` twips further on (a float addition, then a float division),
+  // for as long as it lies on the canvas and fits in 16 bits.
+  static std::vector<std::int32_t> pixelOfEachTwip(int pixels, float twipsPerPixel,
+                                                   float shift = 0);
 
   // Calls plot(x, y) for every pixel that Line lights for this segment, from the first end to the
   // second; every (x, y) lies on the canvas, and a pixel may come twice.
@@ -118,10 +126,14 @@ class RasterCanvas final : public PlotSurface {
   [[gnu::always_inline]] std::optional<PixelSegment> pixelsIfOnCanvas(float x1, float y1, float x2,
                                                                       float y2) const;
 
+  // Whether two pixel coordinates (of the canvas, so not negative) are the same or neighbours.
+  static constexpr bool withinOnePixel(std::size_t a, std::size_t b) { return a - b + 1 <= 2; }
+
   // Whether the ends are the same pixel or neighbours: then the line is just its two ends.
   static bool isShort(const PixelSegment& s) {
-    const auto withinOne = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
-    return allOf(withinOne(s.x1, s.x2), withinOne(s.y1, s.y2));
+    const auto index = [](int coordinate) { return static_cast<std::size_t>(coordinate); };
+    return allOf(withinOnePixel(index(s.x1), index(s.x2)),
+                 withinOnePixel(index(s.y1), index(s.y2)));
   }
 
   // The segment between two points in pixel units, clipped to the canvas grown by a pixel on

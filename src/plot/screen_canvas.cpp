@@ -86,6 +86,8 @@ ScreenCanvas::ScreenCanvas(int logicalWidth, int logicalHeight, const DeviceGrid
     const float twips = m_device.twipsPerPixel();
     m_shiftX = static_cast<float>(grid.offsetX) * twips;
     m_shiftY = static_cast<float>(grid.offsetY) * twips;
+    m_columnOfTwip = RasterCanvas::pixelOfEachTwip(m_device.width(), twips, m_shiftX);
+    m_rowOfTwip = RasterCanvas::pixelOfEachTwip(m_device.height(), twips, m_shiftY);
   }
 }
 
@@ -117,6 +119,18 @@ void ScreenCanvas::Line(float x1, float y1, float x2, float y2, Colour colour) {
 }
 
 RasterCanvas* ScreenCanvas::directCanvas() { return m_record ? nullptr : &m_device; }
+
+ScreenCanvas* ScreenCanvas::screenCanvas() { return m_record ? this : nullptr; }
+
+ScreenCanvas::ShortLines ScreenCanvas::shortLines() {
+  RasterCanvas::ShortLines device = m_device.shortLines();
+  device.columnOfTwip = m_columnOfTwip.data();
+  device.columns = m_columnOfTwip.size();
+  device.rowOfTwip = m_rowOfTwip.data();
+  device.rows = m_rowOfTwip.size();
+  return {device, m_record->shortLines().pixels, static_cast<std::size_t>(m_logicalWidth),
+          m_ownerX.data(), m_ownerY.data()};
+}
 
 std::uint32_t ScreenCanvas::logicalPixel(int x, int y) const {
   return m_record ? m_record->pixel(x, y) : m_device.pixel(x, y);

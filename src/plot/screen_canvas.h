@@ -70,6 +70,29 @@ class ScreenCanvas final : public PlotSurface {
   void Line(float x1, float y1, float x2, float y2, Colour colour) override;
   // The device canvas when it is the logical canvas (ratio 1 on the grid); nullptr otherwise.
   RasterCanvas* directCanvas() override;
+  // This canvas when it keeps a logical record (directCanvas is nullptr); nullptr otherwise.
+  ScreenCanvas* screenCanvas() override;
+
+  // RasterCanvas::ShortLines for this canvas with its logical record (which it must keep): each
+  // end lit on the device canvas and recorded for its logical pixel, as Line does.
+  struct ShortLines {
+    RasterCanvas::ShortLines device;
+    std::uint32_t* record;
+    std::size_t recordWidth;
+    const int* ownerX;
+    const int* ownerY;
+
+    [[gnu::always_inline]] bool draw(int x1, int y1, int x2, int y2, std::uint32_t argb) const {
+      return device.drawWith(x1, y1, x2, y2, [this, argb](std::size_t column, std::size_t row) {
+        device.pixels[row * device.width + column] = argb;
+        const auto owner = [](const int* table, std::size_t index) {
+          return static_cast<std::size_t>(table[index]);
+        };
+        record[owner(ownerY, row) * recordWidth + owner(ownerX, column)] = argb;
+      });
+    }
+  };
+  ShortLines shortLines();
 
   // Moves the drawing to another grid as described above; nothing changes if it is the same grid.
   // On failure (a bad grid, no memory) it throws and keeps the drawing as it was.
@@ -90,6 +113,8 @@ class ScreenCanvas final : public PlotSurface {
   std::optional<RasterCanvas> m_record;  // none when the device canvas is the logical one
   // The logical column of each device column and the logical row of each device row.
   std::vector<int> m_ownerX, m_ownerY;
+  // The device column and row of each whole twip from 0 on, with the offset (for shortLines).
+  std::vector<std::int32_t> m_columnOfTwip, m_rowOfTwip;
   // offsetX and offsetY in twips: added to a point's coordinates before the device canvas
   // converts them to its pixels.
   float m_shiftX = 0, m_shiftY = 0;

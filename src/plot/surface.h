@@ -6,6 +6,7 @@
 namespace kestavon {
 
 class RasterCanvas;
+class ScreenCanvas;
 
 // A 24-bit colour: red + 256 * green + 65536 * blue.
 using Colour = std::uint32_t;
@@ -41,6 +42,10 @@ class PlotSurface {
   // sizes and pixels; nullptr otherwise. A run then draws its million segments on it without a
   // virtual call for each.
   virtual RasterCanvas* directCanvas() { return nullptr; }
+
+  // The same for a surface that draws exactly as a ScreenCanvas it owns, when that canvas keeps a
+  // record of logical pixels (directCanvas covers the other case).
+  virtual ScreenCanvas* screenCanvas() { return nullptr; }
 };
 
 }  // namespace kestavon

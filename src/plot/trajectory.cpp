@@ -13,6 +13,7 @@
 #include "plot/projection.h"
 #include "plot/projection_formulas.h"
 #include "plot/raster_canvas.h"
+#include "plot/screen_canvas.h"
 
 namespace kestavon {
 
@@ -105,7 +106,8 @@ template <class Surface, class View>
   ++pass.done;
 }
 
-// Passes on a RasterCanvas for as long as each is the common case: a finite step, a point within
+// Passes on a canvas (a RasterCanvas, or a ScreenCanvas with its logical record) for as long as
+// each is the common case: a finite step, a point within
 // 16 bits, a segment on the canvas at most a pixel long. Everything is inlined and nothing in the
 // loop is a call, so the state stays in registers (a call would make it go through memory on the
 // step's chain of dependent operations); everything the loop uses is a plain value of its own,
@@ -113,9 +115,9 @@ template <class Surface, class View>
 // the size read once is what every point would read. Returns at the end of the run, or before a
 // pass that is not the common case, with nothing of that pass done; the caller makes that one the
 // general way, from the same state, which gives the same bits.
-template <class View>
-[[gnu::noinline]] Pass fastPasses(const RasterCanvas::ShortLines lines, const float width,
-                                  const float height, const View view, const Pass from) {
+template <class View, class ShortLines>
+[[gnu::noinline]] Pass fastPasses(const ShortLines lines, const float width, const float height,
+                                  const View view, const Pass from) {
   const std::uint32_t green = toArgb(kGreen);
   double x = from.state.x, y = from.state.y, z = from.state.z;
   int previousX = from.previous.px, previousY = from.previous.py;
@@ -151,13 +153,18 @@ void integrateAndDraw(PlotSurface& surface, View view, OscState start) {
   std::array<double, 4> kx{}, ky{}, kz{};
   Pass pass{start, view(surface, start), 0};
   view.prepareFast();
-  if (RasterCanvas* canvas = surface.directCanvas()) {
+  // On a canvas the passes go the fast way for as long as they can, and the general way between.
+  const auto alternate = [&](auto& canvas) {
     for (;;) {
-      pass =
-          fastPasses(canvas->shortLines(), canvas->ScaleWidth(), canvas->ScaleHeight(), view, pass);
+      pass = fastPasses(canvas.shortLines(), canvas.ScaleWidth(), canvas.ScaleHeight(), view, pass);
       if (pass.done == kPasses) break;
-      generalPass(*canvas, view, pass, kx, ky, kz);
+      generalPass(canvas, view, pass, kx, ky, kz);
     }
+  };
+  if (RasterCanvas* canvas = surface.directCanvas()) {
+    alternate(*canvas);
+  } else if (ScreenCanvas* screen = surface.screenCanvas()) {
+    alternate(*screen);
   } else {
     while (pass.done < kPasses) generalPass(surface, view, pass, kx, ky, kz);
   }

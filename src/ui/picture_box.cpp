@@ -39,6 +39,8 @@ void PictureBox::Line(float x1, float y1, float x2, float y2, Colour colour) {
 
 RasterCanvas* PictureBox::directCanvas() { return m_canvas.directCanvas(); }
 
+ScreenCanvas* PictureBox::screenCanvas() { return m_canvas.screenCanvas(); }
+
 void PictureBox::matchScreen() {
   // Device coordinates of the window's backing store start on the device grid at the window's
   // top-left corner.

@@ -29,6 +29,7 @@ class PictureBox final : public QFrame, public PlotSurface {
   void Cls() override;
   void Line(float x1, float y1, float x2, float y2, Colour colour) override;
   RasterCanvas* directCanvas() override;
+  ScreenCanvas* screenCanvas() override;
 
   // The drawing as the screen shows it, one pixel per device pixel.
   const RasterCanvas& canvas() const { return m_canvas.device(); }

@@ -226,7 +226,7 @@ TEST_P(RasterCanvasWaysTest, LightTheSamePixels) {
       byLine.Line(fx1, fy1, fx2, fy2, colour);
       byVisit.forEachPixel(fx1, fy1, fx2, fy2,
                            [&](int px, int py) { byVisit.setPixel(px, py, toArgb(colour)); });
-      if (byShort.shortLine(x, y, x2, y2, toArgb(colour))) {
+      if (byShort.shortLines().draw(x, y, x2, y2, toArgb(colour))) {
         ++accepted;
       } else {
         ++declined;

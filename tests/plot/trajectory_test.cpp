@@ -11,7 +11,9 @@
 #include "platform/fp_environment.h"
 #include "platform/random.h"
 #include "platform/run_time_error.h"
+#include "plot/projection.h"
 #include "plot/raster_canvas.h"
+#include "plot/screen_canvas.h"
 #include "support/fp_settings.h"
 #include "support/named_case.h"
 #include "support/raises_fault.h"
@@ -189,6 +191,61 @@ INSTANTIATE_TEST_SUITE_P(
         WayCase{{"xy_eight_times"}, View::XYPlane, {5, -5, 1}, 4392, 2984, 1.875, false},
         // 60,000 twips wide: x beyond about 1.4 goes past 16 bits, after some segments.
         WayCase{{"xy_16_bit_overflow"}, View::XYPlane, {0.5, 0.25, 0.125}, 4000, 373, 15, true}),
+    testing_support::caseName);
+
+// A ScreenCanvas seen only through the PlotSurface calls, as ForwardingSurface does a canvas.
+class ForwardingScreen : public PlotSurface {
+ public:
+  explicit ForwardingScreen(ScreenCanvas& canvas) : m_canvas(canvas) {}
+  float ScaleWidth() const override { return m_canvas.ScaleWidth(); }
+  float ScaleHeight() const override { return m_canvas.ScaleHeight(); }
+  void Cls() override { m_canvas.Cls(); }
+  void Line(float x1, float y1, float x2, float y2, Colour colour) override {
+    m_canvas.Line(x1, y1, x2, y2, colour);
+  }
+
+ private:
+  ScreenCanvas& m_canvas;
+};
+
+struct ScreenWayCase : testing_support::NamedCase {
+  View view;
+  DeviceGrid grid;
+};
+
+class TrajectoryScreenWayTest : public testing::TestWithParam<ScreenWayCase> {};
+
+// On a screen of another density the window's canvas keeps a logical record; the inlined way
+// keeps it as the general way does, and lights the same device pixels.
+TEST_P(TrajectoryScreenWayTest, DirectAndGeneralDrawAndRecordTheSame) {
+  const ScreenWayCase& c = GetParam();
+  ScreenCanvas direct(kPlotAreaWidth, kPlotAreaHeight, c.grid);
+  ScreenCanvas general(kPlotAreaWidth, kPlotAreaHeight, c.grid);
+  ASSERT_NE(direct.screenCanvas(), nullptr);
+  ForwardingScreen forwarding(general);
+  for (PlotSurface* surface :
+       {static_cast<PlotSurface*>(&direct), static_cast<PlotSurface*>(&forwarding)}) {
+    Draw_Axis(*surface);
+    TrajectoryRun(c.view, *surface, kPi, kViewAngle, OscState{0.5, 0.25, 0.125});
+  }
+  const RasterCanvas &a = direct.device(), &b = general.device();
+  const auto count = static_cast<std::size_t>(a.width()) * static_cast<std::size_t>(a.height());
+  EXPECT_TRUE(std::equal(a.pixels(), a.pixels() + count, b.pixels()));
+  int differing = 0;
+  for (int y = 0; y < kPlotAreaHeight; ++y) {
+    for (int x = 0; x < kPlotAreaWidth; ++x) {
+      differing += direct.logicalPixel(x, y) != general.logicalPixel(x, y) ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grids, TrajectoryScreenWayTest,
+    testing::Values(ScreenWayCase{{"xy_at_2"}, View::XYPlane, {2, 0, 0}},
+                    ScreenWayCase{{"oblique_at_1_25"}, View::Oblique, {1.25, 0.5, 0.5}},
+                    ScreenWayCase{{"xy_at_1_75"}, View::XYPlane, {1.75, 0.5, 0.5}},
+                    ScreenWayCase{{"oblique_at_3"}, View::Oblique, {3, 0, 0}}),
     testing_support::caseName);
 
 TEST(TrajectoryRunTest, CounterSummedInDoublesAllowsExactly1000001Passes) {
