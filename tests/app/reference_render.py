@@ -13,7 +13,7 @@ row holding H/2 from left to right.
 
 Prints one line a case: view, scale, start, the 64-bit FNV-1a hash of the picture (row by row,
 each pixel 0xFFRRGGBB as four little-endian bytes) and the number of lit pixels. The lines are
-pasted into tests/app/render_test.cpp. Usage: python3 reference_render.py (about a minute)
+pasted into tests/support/reference_pictures.h. Usage: python3 reference_render.py (about a minute)
 """
 
 import math

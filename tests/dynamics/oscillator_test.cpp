@@ -8,6 +8,7 @@
 
 #include "platform/run_time_error.h"
 #include "support/bit_exact.h"
+#include "support/fp_settings.h"
 #include "support/named_case.h"
 #include "support/raises_fault.h"
 
@@ -81,6 +82,12 @@ class OscillatorFaultTest : public testing::TestWithParam<FaultCase> {};
 TEST_P(OscillatorFaultTest, RaisesInsteadOfReturning) {
   const FaultCase& c = GetParam();
   EXPECT_TRUE(testing_support::raisesFault([&] { call(c.function, c.a, c.b); }, c.expected));
+  // Rounding toward zero left by other code would turn an overflow into the largest double.
+  testing_support::apply(testing_support::Setting::RoundTowardZero);
+  const bool raisedAll =
+      testing_support::raisesFault([&] { call(c.function, c.a, c.b); }, c.expected);
+  testing_support::restoreDefault();
+  EXPECT_TRUE(raisedAll) << "rounding toward zero";
 }
 
 INSTANTIATE_TEST_SUITE_P(

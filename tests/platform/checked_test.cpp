@@ -73,8 +73,9 @@ TEST(CheckedTest, HarmlessResultsPassUnchanged) {
   // Underflow and inexact results are not faults; neither is arithmetic that carries an infinite
   // or NaN input through without an invalid operation.
   for (const Way way : {Way::Formula, Way::Call}) {
-    EXPECT_EQ(checkedProductMinusQuotient(way, 1e-300, 1e-300), 1e-300 * 1e-300 - 1e-300 * 0.5);
-    EXPECT_EQ(checkedProductMinusQuotient(way, 3, 1.0 / 3), 3 * (1.0 / 3) - 1.5);
+    // 1e-600 underflows to 0; 3 * (1/3) rounds (inexactly) to exactly 1.
+    EXPECT_EQ(checkedProductMinusQuotient(way, 1e-300, 1e-300), -5e-301);
+    EXPECT_EQ(checkedProductMinusQuotient(way, 3, 1.0 / 3), -0.5);
     EXPECT_TRUE(std::isnan(checkedProductMinusQuotient(way, kNaN, 1)));
   }
   EXPECT_EQ(checkedFormula([](auto a) { return -(a + 1); }, kInf), -kInf);
@@ -131,6 +132,8 @@ constexpr bool becomesNumber = requires(T a) {
 };
 static_assert(dividesByVariable<double> && !dividesByVariable<Traced>);
 static_assert(!dividesConstantByVariable<Traced> && !takesRoot<Traced> && !becomesNumber<Traced>);
+// A long double constant would widen the arithmetic past double on x86.
+static_assert(formula::Constant<float> && !formula::Constant<long double>);
 
 TEST(RunTimeErrorTest, MessageNamesTheFaultAndDetail) {
   const RunTimeError error(RunTimeFault::ConversionOverflow, "40000 does not fit");

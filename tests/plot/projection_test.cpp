@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/run_time_error.h"
+#include "support/fp_settings.h"
 #include "support/named_case.h"
 #include "support/raises_fault.h"
 #include "support/recording_surface.h"
@@ -153,6 +154,10 @@ TEST_P(ProjectionFaultTest, RaisesTheRunTimeError) {
     }
   };
   EXPECT_TRUE(testing_support::raisesFault(project, c.expected));
+  testing_support::apply(testing_support::Setting::RoundTowardZero);
+  const bool raisedAll = testing_support::raisesFault(project, c.expected);
+  testing_support::restoreDefault();
+  EXPECT_TRUE(raisedAll) << "rounding toward zero";
 }
 
 INSTANTIATE_TEST_SUITE_P(
