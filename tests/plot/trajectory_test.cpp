@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
         WayCase{{"xy_eight_times"}, View::XYPlane, {5, -5, 1}, 4392, 2984, 1.875, false},
         // 60,000 twips wide: x beyond about 1.4 goes past 16 bits, after some segments.
         WayCase{{"xy_16_bit_overflow"}, View::XYPlane, {0.5, 0.25, 0.125}, 4000, 373, 15, true},
-        // The step itself overflows: z * x grows past the largest double within a few steps.
+        // The step itself overflows: fz's (x - 5.7) * z passes the largest double at once.
         WayCase{{"xy_step_overflow"}, View::XYPlane, {0.5, 0.25, 1e150}, 549, 373, 15, true}),
     testing_support::caseName);
 
