@@ -136,9 +136,7 @@ def main():
             x.run("xdotool", "key", "alt+x", env=env)
             program.wait(timeout=x.DEADLINE)
         finally:
-            if program is not None and program.poll() is None:
-                program.kill()
-                program.wait()
+            x.stop(program)
             server.terminate()
             server.wait()
     return 0

@@ -130,11 +130,12 @@ TEST(TrajectoryRunTest, WholeRunOnTheCanvasLightsAPlausiblePicture) {
 namespace kestavon {
 namespace {
 
-// A RasterCanvas seen only through the PlotSurface calls: a run on it takes the general way, with
-// a virtual call per segment, where a run on the canvas itself takes the inlined one.
-class ForwardingSurface : public PlotSurface {
+// A canvas seen only through the PlotSurface calls: a run on it takes the general way, with a
+// virtual call per segment, where a run on the canvas itself takes the inlined one.
+template <class Canvas>
+class Forwarding : public PlotSurface {
  public:
-  explicit ForwardingSurface(RasterCanvas& canvas) : m_canvas(canvas) {}
+  explicit Forwarding(Canvas& canvas) : m_canvas(canvas) {}
   float ScaleWidth() const override { return m_canvas.ScaleWidth(); }
   float ScaleHeight() const override { return m_canvas.ScaleHeight(); }
   void Cls() override { m_canvas.Cls(); }
@@ -143,7 +144,7 @@ class ForwardingSurface : public PlotSurface {
   }
 
  private:
-  RasterCanvas& m_canvas;
+  Canvas& m_canvas;
 };
 
 struct WayCase : testing_support::NamedCase {
@@ -171,7 +172,7 @@ TEST_P(TrajectoryWayTest, DirectAndGeneralDrawTheSame) {
   const WayCase& c = GetParam();
   RasterCanvas direct(c.width, c.height, c.twipsPerPixel);
   RasterCanvas general(c.width, c.height, c.twipsPerPixel);
-  ForwardingSurface forwarding(general);
+  Forwarding<RasterCanvas> forwarding(general);
   const std::string directError = runOn(direct, c);
   const std::string generalError = runOn(forwarding, c);
   EXPECT_EQ(directError, generalError);
@@ -198,21 +199,6 @@ INSTANTIATE_TEST_SUITE_P(
         WayCase{{"xy_step_overflow"}, View::XYPlane, {0.5, 0.25, 1e150}, 549, 373, 15, true}),
     testing_support::caseName);
 
-// A ScreenCanvas seen only through the PlotSurface calls, as ForwardingSurface does a canvas.
-class ForwardingScreen : public PlotSurface {
- public:
-  explicit ForwardingScreen(ScreenCanvas& canvas) : m_canvas(canvas) {}
-  float ScaleWidth() const override { return m_canvas.ScaleWidth(); }
-  float ScaleHeight() const override { return m_canvas.ScaleHeight(); }
-  void Cls() override { m_canvas.Cls(); }
-  void Line(float x1, float y1, float x2, float y2, Colour colour) override {
-    m_canvas.Line(x1, y1, x2, y2, colour);
-  }
-
- private:
-  ScreenCanvas& m_canvas;
-};
-
 struct ScreenWayCase : testing_support::NamedCase {
   View view;
   DeviceGrid grid;
@@ -227,7 +213,7 @@ TEST_P(TrajectoryScreenWayTest, DirectAndGeneralDrawAndRecordTheSame) {
   ScreenCanvas direct(kPlotAreaWidth, kPlotAreaHeight, c.grid);
   ScreenCanvas general(kPlotAreaWidth, kPlotAreaHeight, c.grid);
   ASSERT_NE(direct.screenCanvas(), nullptr);
-  ForwardingScreen forwarding(general);
+  Forwarding<ScreenCanvas> forwarding(general);
   for (PlotSurface* surface :
        {static_cast<PlotSurface*>(&direct), static_cast<PlotSurface*>(&forwarding)}) {
     Draw_Axis(*surface);

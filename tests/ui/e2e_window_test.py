@@ -24,7 +24,7 @@ import sys
 import tempfile
 
 from x_session import (BLACK, CAPTION, CLIENT_SIZE, DEADLINE, GREEN, PLOT_AREA, SKIPPED, START,
-                       YELLOW, Failure, find_window, read_ppm, run, start_xvfb, wait_for)
+                       YELLOW, Failure, find_window, read_ppm, run, start_xvfb, stop, wait_for)
 
 AXES = (34 + 274.5, 18 + 186.5)  # where W/2 and H/2 fall, in logical window pixels
 RATIOS = (1.25, 1.5, 1.75, 2, 2.5, 3)
@@ -142,9 +142,7 @@ def crisp_at(program, ratio, env, folder):
         if status != 0:
             raise Failure(f"ratio {ratio}: Alt+X ended the program with status {status}")
     finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
+        stop(process)
 
 
 def main():
@@ -204,9 +202,7 @@ def main():
             for ratio in args.ratios:
                 crisp_at(args.program, ratio, env, runtime_dir)
         finally:
-            if program is not None and program.poll() is None:
-                program.kill()
-                program.wait()
+            stop(program)
             server.terminate()
             server.wait()
     return 0

@@ -63,6 +63,13 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
+def stop(program):
+    """Kills a program that has not ended (a failed step left it running)."""
+    if program is not None and program.poll() is None:
+        program.kill()
+        program.wait()
+
+
 def find_window(program, env):
     if program.poll() is not None:
         raise Failure(f"the program ended with status {program.returncode} before its window showed")
