@@ -15,7 +15,6 @@
 #include <cstdlib>
 
 #include "dynamics/runge_kutta.h"
-#include "dynamics/runge_kutta_arithmetic.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ void BareVariant_SharedFormula(benchmark::State& bench) {
   for (auto _ : bench) {
     double x = kStart.x, y = kStart.y, z = kStart.z;
     for (int n = 0; n < kStepsPerRun; ++n) {
-      const auto next = kestavon::field::rungeKuttaAdvance(x, y, z);
+      const auto next = kestavon::field::rungeKuttaState(x, y, z);
       x = next[0];
       y = next[1];
       z = next[2];

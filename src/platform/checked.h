@@ -1,127 +1,181 @@
 #pragma once
 
-// The program's one way to evaluate floating-point arithmetic with fault checks: an invalid
-// operation, a division by zero or an overflow anywhere raises RunTimeError instead of letting the
-// value go on; a flag left set by other code is never reported as the evaluation's own.
+// The program's fault checks: an invalid operation, a division by zero or an overflow anywhere in
+// a floating-point expression raises RunTimeError before its value is used, and a fault flag left
+// set by other code is never reported as the program's own.
 //
-//   checkedFormula(formula, inputs...)   arithmetic: +, -, *, negation, division by constants
-//   checkedCall(function, inputs...)     anything else (libm's cos and sin)
+//   checked<formula>(inputs...)       the program's arithmetic (the oscillator, the step, the
+//                                     projections, the axes, the scale factors, the oblique angle)
+//   checkedCall(function, inputs...)  anything else (libm's cos and sin)
 //
-// checkedFormula checks finiteness first. Every fault leaves an infinity or a NaN at the operation
-// that raised it, and in a formula whose every operation reaches a result (proved at compile time,
-// see formula_proof.h) a non-finite value always shows in a result. So a finite result proves that
-// no fault occurred, without touching the status register, whose reading waits for all the
-// arithmetic before it. A result that is not finite is evaluated again between a clear and a test
-// of the flags, which names the fault; a non-finite input carried through without a fault (fx of
-// an infinity) is returned as it is. Both evaluations give the same bits.
+// checked tests finiteness, not the status flags. Under rounding to nearest every fault leaves
+// a non-finite value where it happens: an overflow or a division by zero gives an infinity, an
+// invalid operation a NaN. +, -, * and division by a finite non-zero constant turn a non-finite
+// operand into a non-finite result. So in a formula made of those operations alone, each of them
+// reaching a result, a finite result proves that no fault occurred, and the status register,
+// whose reading waits for all the arithmetic before it, is not read at all. A result that is not
+// finite is evaluated again between a clear and a test of the flags, which names the fault, or
+// finds none when an infinite or NaN input was carried through (fx of an infinity): then that
+// result is returned. tests/platform/formula_faults_test.cpp feeds every formula of the program
+// infinities, NaNs and overflowing values and checks that the two evaluations agree.
 //
-// checkedCall evaluates between a clear and a test of the flags, every time.
+// Rounding to nearest is a precondition: rounded toward zero an overflow gives the largest finite
+// number. Runs and the public checked functions hold the default floating-point environment
+// (fp_environment.h); the Runge-Kutta step, which a run calls a million times, requires it of its
+// caller.
 //
-// A formula is a captureless generic lambda taking its inputs and returning one value or a
-// std::array of them, each a float or a double, e.g. [](auto y, auto z) { return -(y + z); }. It
-// gets its inputs as constants. A result narrowed after the check (a double into a float) is not
-// checked: -Wconversion, on for the whole program, flags an implicit narrowing.
-//
-// Finiteness proves the absence of a fault only when rounding to nearest: under directed rounding
-// an overflow gives the largest finite number. Runs hold the default environment
-// (fp_environment.h), and so do the public functions that are not on a run's hot path; the
-// Runge-Kutta step, which is, requires it of its caller (reading the control register at every
-// step costs a fifth of the step).
+// A formula is a function (or a captureless lambda) that takes its inputs as arguments and returns
+// a float, a double or a std::array of them; as a template argument it is always a direct call,
+// inlined where the compiler inlines it.
+// An evaluation that tests the flags pins its inputs before the arithmetic and its results after
+// it with empty volatile asm statements ("fences"): GCC and clang do not honour FENV_ACCESS and
+// would otherwise move the arithmetic across the flag accesses (clang does, at -O2). On x86-64 the
+// flags are read and cleared in the SSE status register directly; glibc's feclearexcept also
+// rewrites the x87 environment and costs about ten times the arithmetic of a step.
 
 #include <array>
+#include <bit>
+#include <cfloat>
 #include <cmath>
+#include <concepts>
 #include <cstddef>
-#include <tuple>
-#include <type_traits>
+#include <cstdint>
 #include <utility>
 
-#include "platform/all_of.h"
-#include "platform/formula_proof.h"
-#include "platform/fp_check.h"
+// With excess precision (x87, FLT_EVAL_METHOD 2) results would differ from the prescribed ones and
+// an overflow would hide until a store.
+static_assert(FLT_EVAL_METHOD == 0, "arithmetic must be evaluated in its own type (SSE2, not x87)");
+
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
+#define KESTAVON_SSE_STATUS 1
+#else
+#include <cfenv>
+#endif
 
 namespace kestavon {
 
-namespace checked_detail {
+namespace fault_flags {
 
-template <class T>
-inline void fenceAll(T& value) noexcept {
-  fpFence(value);
-}
-template <class T, std::size_t N>
-inline void fenceAll(std::array<T, N>& values) noexcept {
-  for (T& value : values) fpFence(value);
-}
+#if defined(KESTAVON_SSE_STATUS)
+inline constexpr unsigned kInvalid = 0x01;         // MXCSR.IE
+inline constexpr unsigned kDivisionByZero = 0x04;  // MXCSR.ZE
+inline constexpr unsigned kOverflow = 0x08;        // MXCSR.OE
 
-template <std::size_t Checked, class T>
-inline bool resultsFinite(const T& value) noexcept {
-  return std::isfinite(value);
-}
-template <std::size_t Checked, class T, std::size_t N>
-inline bool resultsFinite(const std::array<T, N>& values) noexcept {
-  // Unrolled, so that the outputs can stay in registers.
-  return [&]<std::size_t... I>(std::index_sequence<I...>) {
-    return allOf(std::isfinite(values[I])...);
-  }
-  (std::make_index_sequence < Checked == 0 ? N : Checked > {});
+inline unsigned readStatus() noexcept {
+  unsigned csr;
+  asm volatile("stmxcsr %0" : "=m"(csr));
+  return csr;
 }
 
-template <class T>
-constexpr bool kIsNumber = std::is_same_v<T, float> || std::is_same_v<T, double>;
-template <class T>
-constexpr bool kGivesNumbers = kIsNumber<T>;
-template <class T, std::size_t N>
-constexpr bool kGivesNumbers<std::array<T, N>> = kIsNumber<T>;
-
-// Evaluates between a clear and a test of the flags. The fences pin the inputs before the
-// arithmetic and the outputs after it, so that it really happens, and happens in between.
-template <class Function, class... Inputs>
-auto evaluateTestingFlags(Function function, Inputs... inputs) {
-  clearFpFaults();
-  (fpFence(inputs), ...);
-  auto outputs = function(std::as_const(inputs)...);
-  fenceAll(outputs);
-  checkFpFaults();
-  return outputs;
+inline unsigned pending() noexcept {
+  return readStatus() & (kInvalid | kDivisionByZero | kOverflow);
 }
 
-template <class Formula, class... Inputs>
-[[gnu::noinline, gnu::cold]] auto evaluateFormulaTestingFlags(Formula formula, Inputs... inputs) {
-  return evaluateTestingFlags(formula, inputs...);
-}
-
-}  // namespace checked_detail
-
-// The check of checkedFormula, for `outputs` already computed as formula(inputs...): when a
-// result is not finite, evaluates again testing the flags, which raises the fault or, if there was
-// none, puts that evaluation's outputs in place (the same bits). When `Checked` is not 0, only the
-// first `Checked` outputs are results; the others are intermediate values handed out as well, each
-// of which reaches a result (the Runge-Kutta step's slopes).
-template <std::size_t Checked = 0, class Formula, class Outputs, class... Inputs>
-[[gnu::always_inline]] inline void checkFormula(Formula formula, Outputs& outputs,
-                                                Inputs... inputs) {
-  static_assert(std::is_empty_v<Formula>, "a checked formula takes everything as an input");
-  static_assert(checked_detail::kGivesNumbers<Outputs>,
-                "a checked formula gives floats or doubles");
-  static_assert(formula::faultsReachResults<Formula, sizeof...(Inputs), Checked>(),
-                "a checked formula may use only +, -, *, negation and division by non-zero "
-                "constants, and every operation in it must reach a result");
-  if (!checked_detail::resultsFinite<Checked>(outputs)) [[unlikely]] {
-    outputs = checked_detail::evaluateFormulaTestingFlags(formula, inputs...);
+// The fault flags are almost always clear already; the register is then left alone, since
+// writing it can stall the pipeline.
+inline void clear() noexcept {
+  unsigned csr = readStatus();
+  if ((csr & (kInvalid | kDivisionByZero | kOverflow)) != 0) {
+    csr &= ~0x3Fu;  // every status flag: IE DE ZE OE UE PE
+    asm volatile("ldmxcsr %0" : : "m"(csr));
   }
 }
 
-// Evaluates formula(inputs...) with fault checks (see the top of this file).
-template <std::size_t Checked = 0, class Formula, class... Inputs>
-[[gnu::always_inline]] inline auto checkedFormula(Formula formula, Inputs... inputs) {
-  auto outputs = formula(std::as_const(inputs)...);
-  checkFormula<Checked>(formula, outputs, inputs...);
-  return outputs;
+template <std::floating_point T>
+inline void fence(T& value) noexcept {
+  asm volatile("" : "+x"(value));
+}
+#else
+inline constexpr unsigned kInvalid = FE_INVALID;
+inline constexpr unsigned kDivisionByZero = FE_DIVBYZERO;
+inline constexpr unsigned kOverflow = FE_OVERFLOW;
+
+inline unsigned pending() noexcept {
+  return static_cast<unsigned>(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW));
 }
 
-// Evaluates function(inputs...) between a clear and a test of the flags.
+inline void clear() noexcept { std::feclearexcept(FE_ALL_EXCEPT); }
+
+template <std::floating_point T>
+inline void fence(T& value) noexcept {
+#if defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+  asm volatile("" : "+w"(value));
+#else
+  volatile T pinned = value;
+  value = pinned;
+#endif
+}
+#endif
+
+template <class T, std::size_t N>
+inline void fence(std::array<T, N>& values) noexcept {
+  for (T& value : values) fence(value);
+}
+
+// Raises the run-time error for the flags given. From finite inputs an invalid operation mostly
+// follows from an infinity made earlier by an overflow or a division by zero, so those are named
+// first, as the likelier cause.
+[[noreturn]] void raise(unsigned flags);
+
+}  // namespace fault_flags
+
+// Whether a value is finite: its exponent bits are not all set. Tested on the bits, in the integer
+// unit, which the arithmetic around it leaves idle.
+inline bool isFinite(double value) noexcept {
+  constexpr std::uint64_t kExponent = 0x7FF0000000000000u;
+  return (std::bit_cast<std::uint64_t>(value) & kExponent) != kExponent;
+}
+inline bool isFinite(float value) noexcept {
+  constexpr std::uint32_t kExponent = 0x7F800000u;
+  return (std::bit_cast<std::uint32_t>(value) & kExponent) != kExponent;
+}
+
+// Whether every value is finite, in one test for all rather than a branch for each.
+template <std::floating_point T>
+inline bool allFinite(T value) noexcept {
+  return isFinite(value);
+}
+template <class T, std::size_t N>
+inline bool allFinite(const std::array<T, N>& values) noexcept {
+  return [&values]<std::size_t... I>(std::index_sequence<I...>) {
+    return (static_cast<unsigned>(std::isfinite(values[I])) & ...) != 0;
+  }
+  (std::make_index_sequence<N>{});
+}
+
+// Evaluates function(inputs...) between a clear and a test of the fault flags.
 template <class Function, class... Inputs>
 auto checkedCall(Function function, Inputs... inputs) {
-  return checked_detail::evaluateTestingFlags(function, inputs...);
+  fault_flags::clear();
+  (fault_flags::fence(inputs), ...);
+  auto results = function(inputs...);
+  fault_flags::fence(results);
+  if (const unsigned flags = fault_flags::pending(); flags != 0) fault_flags::raise(flags);
+  return results;
+}
+
+namespace checked_detail {
+template <auto formula, class... Inputs>
+[[gnu::noinline, gnu::cold]] auto evaluateAgain(Inputs... inputs) {
+  return checkedCall(formula, inputs...);
+}
+}  // namespace checked_detail
+
+// The check of checked<formula>(inputs...) for `results` already computed as formula(inputs...),
+// by a computation that hands out some of its intermediate values as well (the Runge-Kutta step's
+// slopes).
+template <auto formula, class Results, class... Inputs>
+[[gnu::always_inline]] inline Results checkedResults(Results results, Inputs... inputs) {
+  if (!allFinite(results)) [[unlikely]] {
+    results = checked_detail::evaluateAgain<formula>(inputs...);
+  }
+  return results;
+}
+
+// Evaluates formula(inputs...), raising its faults (see the top of this file).
+template <auto formula, class... Inputs>
+[[gnu::always_inline]] inline auto checked(Inputs... inputs) {
+  return checkedResults<formula>(formula(inputs...), inputs...);
 }
 
 }  // namespace kestavon

@@ -1,10 +1,10 @@
 #include "platform/fp_environment.h"
 
-#include "platform/fp_check.h"
+#include "platform/checked.h"
 
 namespace kestavon {
 
-#if defined(__x86_64__) && defined(__SSE2_MATH__)
+#if defined(KESTAVON_SSE_STATUS)
 
 namespace {
 // MXCSR: bits 0-5 are the status flags, left as they are; the rest is control. The default control
@@ -13,7 +13,7 @@ namespace {
 constexpr std::uint32_t kStatusFlags = 0x3F;
 constexpr std::uint32_t kDefaultControl = 0x1F80;
 
-std::uint32_t readControl() { return fpdetail::readStatus(); }
+std::uint32_t readControl() { return fault_flags::readStatus(); }
 
 void writeControl(std::uint32_t control) {
   std::uint32_t csr = (readControl() & kStatusFlags) | (control & ~kStatusFlags);

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "platform/checked.h"
 #include "platform/fp_environment.h"
 #include "platform/run_time_error.h"
-#include "plot/projection_formulas.h"
 
 namespace kestavon {
 
@@ -20,24 +18,19 @@ void throwConversionOverflow(double value) {
                      std::string(number, written.ptr) + " does not fit in a 16-bit integer");
 }
 
-namespace projection {
-
-ObliqueAxes computeObliqueAxes(double Pi, double ViewAngle) {
-  const double angle = checkedFormula(
-      [](auto pi, auto viewAngle) { return pi - ((pi * viewAngle) / 180); }, Pi, ViewAngle);
+ObliqueProjection ObliqueProjection::at(double sx, double sy, double Pi, double ViewAngle) {
+  const double angle = checked<geometry::obliqueAngle>(Pi, ViewAngle);
   // An infinite angle makes cos and sin invalid operations; they are checked like any other.
-  const auto axes = checkedCall(
+  const auto [cosAngle, sinAngle] = checkedCall(
       [](double a) {
         return std::array{std::cos(a), std::sin(a)};
       },
       angle);
-  return ObliqueAxes{axes[0], axes[1]};
+  return {sx, sy, cosAngle, sinAngle};
 }
 
-}  // namespace projection
-
 // Draw_Axis and the public projections hold the default floating-point environment, which their
-// checks need; a run's own projections are inline and under the run's.
+// checks need; a run's projections are under the run's.
 void Draw_Axis(PlotSurface& surface) {
   const DefaultFpEnvironment environment;
   const Colour yellow = RGB(255, 255, 0);
@@ -45,32 +38,27 @@ void Draw_Axis(PlotSurface& surface) {
     // The vertical axis through the middle of the width.
     const float width = surface.ScaleWidth();
     const float height = surface.ScaleHeight();
-    const float middle = checkedFormula([](auto w) { return w / 2; }, width);
+    const float middle = checked<geometry::halfOf>(width);
     surface.Line(middle, 0, middle, height, yellow);
   }
   {
-    // The horizontal axis through the middle of the height, drawn as H - H/2 down to H/2.
+    // The horizontal axis through the middle of the height.
     const float width = surface.ScaleWidth();
     const float height = surface.ScaleHeight();
-    const auto [top, half] = checkedFormula(
-        [](auto h) {
-          const auto halfHeight = h / 2;
-          return std::array{h - halfHeight, halfHeight};
-        },
-        height);
+    const auto [top, half] = checked<geometry::horizontalAxis>(height);
     surface.Line(0, top, width, half, yellow);
   }
 }
 
 ScreenPoint ProjectXY(const PlotSurface& surface, const OscState& state, double sx, double sy) {
   const DefaultFpEnvironment environment;
-  return projection::projectXY(surface, state, sx, sy);
+  return XYProjection{sx, sy}(surface, state);
 }
 
 ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, double sx, double sy,
                            double Pi, double ViewAngle) {
   const DefaultFpEnvironment environment;
-  return projection::projectOblique(surface, state, sx, sy, Pi, ViewAngle);
+  return ObliqueProjection::at(sx, sy, Pi, ViewAngle)(surface, state);
 }
 
 }  // namespace kestavon

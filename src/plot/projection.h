@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
-#include "dynamics/runge_kutta.h"
+#include "dynamics/oscillator.h"
+#include "platform/checked.h"
+#include "plot/geometry.h"
 #include "plot/surface.h"
 
 #if defined(__x86_64__) && defined(__SSE2_MATH__)
@@ -13,6 +15,12 @@
 
 namespace kestavon {
 
+// The window's two constants of the oblique view, as its Form_Load sets them: Pi as this
+// ten-digit value, not pi to full precision, and the view angle in degrees. The headless renderer
+// uses them too, so that its pictures are the window's.
+inline constexpr double kFormLoadPi = 3.141592654;
+inline constexpr double kFormLoadViewAngle = 120;
+
 // Surface coordinates of a plotted point, in twips.
 struct ScreenPoint {
   std::int16_t px, py;
@@ -20,9 +28,26 @@ struct ScreenPoint {
   friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
 };
 
+// Raises the conversion overflow of round16 for `value`.
+[[noreturn]] void throwConversionOverflow(double value);
+
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, -2.5 -> -2). Throws
 // RunTimeError (ConversionOverflow) when the result is outside -32768..32767 or the value is NaN.
-inline std::int16_t round16(double value);
+// Rounds as the floating-point environment does, which runs and projections hold at the default.
+inline std::int16_t round16(double value) {
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
+  // One conversion; out of the 32-bit range or NaN it gives INT32_MIN.
+  const int rounded = _mm_cvtsd_si32(_mm_set_sd(value));
+#else
+  const double nearest = std::nearbyint(value);
+  const int rounded =
+      nearest >= INT16_MIN && nearest <= INT16_MAX ? static_cast<int>(nearest) : INT16_MIN - 1;
+#endif
+  if (rounded < INT16_MIN || rounded > INT16_MAX) [[unlikely]] {
+    throwConversionOverflow(value);
+  }
+  return static_cast<std::int16_t>(rounded);
+}
 
 // Draws the vertical and the horizontal axis through the centre of the surface, in yellow.
 void Draw_Axis(PlotSurface& surface);
@@ -31,35 +56,41 @@ void Draw_Axis(PlotSurface& surface);
 // sx and sy are the run's scale factors (twips per unit). Reads the surface size at every call.
 ScreenPoint ProjectXY(const PlotSurface& surface, const OscState& state, double sx, double sy);
 
-// The oblique view at angle Pi - Pi * ViewAngle / 180: y runs horizontally, z upward, and x adds
-// cos(angle) * x to the horizontal and sin(angle) * x to the upward coordinate before scaling.
+// The oblique view at the angle Pi - Pi * ViewAngle / 180: y runs horizontally, z upward, and x
+// adds cos(angle) * x to the horizontal and sin(angle) * x to the upward coordinate before
+// scaling. Reads the surface size and evaluates the angle at every call.
 ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, double sx, double sy,
                            double Pi, double ViewAngle);
 
-// Raises the conversion overflow of round16 for `value`.
-[[noreturn]] void throwConversionOverflow(double value);
+// The two projections as a run uses them, inline for any surface type; the functions above and
+// the runs share them.
+struct XYProjection {
+  double sx, sy;
 
-// The nearest integer, halves to even, as an int when the value lies well within the int range;
-// otherwise any int outside the 16-bit range (for NaN too).
-inline int roundToInt(double value) {
-#if defined(__x86_64__) && defined(__SSE2_MATH__)
-  // One conversion under the default rounding (to nearest, ties to even). Out of the 32-bit range
-  // or NaN it gives INT32_MIN.
-  return _mm_cvtsd_si32(_mm_set_sd(value));
-#else
-  const double nearest = std::nearbyint(value);
-  if (!(nearest >= INT16_MIN && nearest <= INT16_MAX)) return INT16_MIN - 1;
-  return static_cast<int>(nearest);
-#endif
-}
+  template <class Surface>
+  [[gnu::always_inline]] ScreenPoint operator()(const Surface& surface,
+                                                const OscState& state) const {
+    const auto [px, py] = checked<geometry::xyPoint>(surface.ScaleWidth(), surface.ScaleHeight(),
+                                                     state.x, state.y, sx, sy);
+    return {round16(px), round16(py)};
+  }
+};
 
-inline bool fitsInt16(int value) { return value >= INT16_MIN && value <= INT16_MAX; }
+struct ObliqueProjection {
+  double sx, sy, cosAngle, sinAngle;
 
-inline std::int16_t round16(double value) {
-  const int rounded = roundToInt(value);
-  if (!fitsInt16(rounded)) [[unlikely]]
-    throwConversionOverflow(value);
-  return static_cast<std::int16_t>(rounded);
-}
+  // The projection at the angle Pi - Pi * ViewAngle / 180, its cos and sin evaluated with their
+  // fault checks. The same arguments always give the same bits, so a run evaluates them once.
+  static ObliqueProjection at(double sx, double sy, double Pi, double ViewAngle);
+
+  template <class Surface>
+  [[gnu::always_inline]] ScreenPoint operator()(const Surface& surface,
+                                                const OscState& state) const {
+    const auto [px, py] =
+        checked<geometry::obliquePoint>(surface.ScaleWidth(), surface.ScaleHeight(), state.x,
+                                        state.y, state.z, sx, sy, cosAngle, sinAngle);
+    return {round16(px), round16(py)};
+  }
+};
 
 }  // namespace kestavon

@@ -9,20 +9,15 @@
 
 namespace kestavon {
 
-std::vector<std::int32_t> RasterCanvas::pixelOfEachTwip(int pixels, float twipsPerPixel,
-                                                        float shift) {
-  std::vector<std::int32_t> table;
-  const auto side = static_cast<float>(pixels);
-  for (int twips = 0; twips <= INT16_MAX; ++twips) {
-    const float position = (static_cast<float>(twips) + shift) / twipsPerPixel;
-    if (!(position >= 0 && position < side)) break;
-    table.push_back(static_cast<std::int32_t>(position));
-  }
-  return table;
-}
-
-RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixel)
-    : m_width(widthPixels), m_height(heightPixels), m_twipsPerPixel(twipsPerPixel) {
+RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixel, float shiftX,
+                           float shiftY)
+    : m_width(widthPixels),
+      m_height(heightPixels),
+      m_twipsPerPixel(twipsPerPixel),
+      m_shiftX(shiftX),
+      m_shiftY(shiftY),
+      m_scaleWidth(static_cast<float>(widthPixels) * twipsPerPixel),
+      m_scaleHeight(static_cast<float>(heightPixels) * twipsPerPixel) {
   if (widthPixels < 0 || heightPixels < 0) {
     throw std::invalid_argument("canvas size " + std::to_string(widthPixels) + " x " +
                                 std::to_string(heightPixels) + " is negative");
@@ -30,10 +25,24 @@ RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixe
   if (!(std::isfinite(twipsPerPixel) && twipsPerPixel > 0)) {
     throw std::invalid_argument("twips per pixel must be finite and positive");
   }
+  if (!(std::isfinite(shiftX) && shiftX >= 0 && std::isfinite(shiftY) && shiftY >= 0)) {
+    throw std::invalid_argument("a canvas's shift must be finite and at least 0");
+  }
   m_pixels.assign(static_cast<std::size_t>(widthPixels) * static_cast<std::size_t>(heightPixels),
                   toArgb(RGB(0, 0, 0)));
-  m_columnOfTwip = pixelOfEachTwip(widthPixels, twipsPerPixel);
-  m_rowOfTwip = pixelOfEachTwip(heightPixels, twipsPerPixel);
+  m_columns = wholeTwipsAlong(widthPixels, shiftX);
+  m_rows = wholeTwipsAlong(heightPixels, shiftY);
+}
+
+RasterCanvas::WholeTwips RasterCanvas::wholeTwipsAlong(int pixels, float shift) const {
+  WholeTwips table;
+  const auto side = static_cast<float>(pixels);
+  for (int twips = 0; twips <= INT16_MAX; ++twips) {
+    const float position = toPixels(static_cast<float>(twips), shift, m_twipsPerPixel);
+    if (!(position >= 0 && position < side)) break;
+    table.pixelOf.push_back(static_cast<std::int32_t>(position));
+  }
+  return table;
 }
 
 void RasterCanvas::Cls() { std::fill(m_pixels.begin(), m_pixels.end(), toArgb(RGB(0, 0, 0))); }

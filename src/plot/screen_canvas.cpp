@@ -14,7 +14,7 @@ namespace {
 constexpr double kGridTolerance = 1e-6;
 
 // The grid, once it and the area's size are known to be usable.
-const DeviceGrid& checked(const DeviceGrid& grid, int logicalWidth, int logicalHeight) {
+const DeviceGrid& usable(const DeviceGrid& grid, int logicalWidth, int logicalHeight) {
   if (logicalWidth < 1 || logicalHeight < 1) {
     throw std::invalid_argument("plot area size " + std::to_string(logicalWidth) + " x " +
                                 std::to_string(logicalHeight) + " is not positive");
@@ -52,10 +52,6 @@ std::vector<int> owners(int count, int logicalSize, double offset, double ratio)
   return owner;
 }
 
-bool isLogicalGrid(const DeviceGrid& grid) {
-  return grid.ratio == 1 && grid.offsetX == 0 && grid.offsetY == 0;
-}
-
 }  // namespace
 
 double wholeDevicePixel(double position) { return std::floor(position + kGridTolerance); }
@@ -75,74 +71,51 @@ float twipsPerDevicePixel(double ratio) {
 ScreenCanvas::ScreenCanvas(int logicalWidth, int logicalHeight, const DeviceGrid& grid)
     : m_logicalWidth(logicalWidth),
       m_logicalHeight(logicalHeight),
-      m_grid(checked(grid, logicalWidth, logicalHeight)),
+      m_logicalStride(static_cast<std::size_t>(logicalWidth)),
+      m_scaleWidth(static_cast<float>(logicalWidth) * RasterCanvas::kTwipsPerPixel),
+      m_scaleHeight(static_cast<float>(logicalHeight) * RasterCanvas::kTwipsPerPixel),
+      m_grid(usable(grid, logicalWidth, logicalHeight)),
       m_device(deviceSize(logicalWidth, grid.offsetX, grid.ratio),
-               deviceSize(logicalHeight, grid.offsetY, grid.ratio),
-               twipsPerDevicePixel(grid.ratio)) {
-  if (!isLogicalGrid(grid)) {
-    m_record.emplace(logicalWidth, logicalHeight);
-    m_ownerX = owners(m_device.width(), logicalWidth, grid.offsetX, grid.ratio);
-    m_ownerY = owners(m_device.height(), logicalHeight, grid.offsetY, grid.ratio);
-    const float twips = m_device.twipsPerPixel();
-    m_shiftX = static_cast<float>(grid.offsetX) * twips;
-    m_shiftY = static_cast<float>(grid.offsetY) * twips;
-    m_columnOfTwip = RasterCanvas::pixelOfEachTwip(m_device.width(), twips, m_shiftX);
-    m_rowOfTwip = RasterCanvas::pixelOfEachTwip(m_device.height(), twips, m_shiftY);
+               deviceSize(logicalHeight, grid.offsetY, grid.ratio), twipsPerDevicePixel(grid.ratio),
+               static_cast<float>(grid.offsetX) * twipsPerDevicePixel(grid.ratio),
+               static_cast<float>(grid.offsetY) * twipsPerDevicePixel(grid.ratio)),
+      m_ownerX(owners(m_device.width(), logicalWidth, grid.offsetX, grid.ratio)),
+      m_ownerY(owners(m_device.height(), logicalHeight, grid.offsetY, grid.ratio)) {
+  const bool deviceIsLogical = grid.ratio == 1 && grid.offsetX == 0 && grid.offsetY == 0;
+  if (!deviceIsLogical) {
+    m_record.assign(m_logicalStride * static_cast<std::size_t>(logicalHeight),
+                    toArgb(RGB(0, 0, 0)));
   }
-}
-
-float ScreenCanvas::ScaleWidth() const {
-  return static_cast<float>(m_logicalWidth) * RasterCanvas::kTwipsPerPixel;
-}
-
-float ScreenCanvas::ScaleHeight() const {
-  return static_cast<float>(m_logicalHeight) * RasterCanvas::kTwipsPerPixel;
 }
 
 void ScreenCanvas::Cls() {
   m_device.Cls();
-  if (m_record) m_record->Cls();
+  std::fill(m_record.begin(), m_record.end(), toArgb(RGB(0, 0, 0)));
+  m_lines.clear();
+  m_manyLines = false;
 }
 
-void ScreenCanvas::Line(float x1, float y1, float x2, float y2, Colour colour) {
-  if (!m_record) {
-    m_device.Line(x1, y1, x2, y2, colour);
-    return;
+void ScreenCanvas::remember(const DrawnLine& line) {
+  if (m_lines.size() < kFewLines) {
+    m_lines.push_back(line);
+  } else {
+    m_lines.clear();
+    m_manyLines = true;
   }
-  const std::uint32_t argb = toArgb(colour);
-  m_device.forEachPixel(x1 + m_shiftX, y1 + m_shiftY, x2 + m_shiftX, y2 + m_shiftY,
-                        [this, argb](int x, int y) {
-                          m_device.setPixel(x, y, argb);
-                          m_record->setPixel(m_ownerX[static_cast<std::size_t>(x)],
-                                             m_ownerY[static_cast<std::size_t>(y)], argb);
-                        });
-}
-
-RasterCanvas* ScreenCanvas::directCanvas() { return m_record ? nullptr : &m_device; }
-
-ScreenCanvas* ScreenCanvas::screenCanvas() { return m_record ? this : nullptr; }
-
-ScreenCanvas::ShortLines ScreenCanvas::shortLines() {
-  RasterCanvas::ShortLines device = m_device.shortLines();
-  device.columnOfTwip = m_columnOfTwip.data();
-  device.columns = m_columnOfTwip.size();
-  device.rowOfTwip = m_rowOfTwip.data();
-  device.rows = m_rowOfTwip.size();
-  return {device, m_record->shortLines().pixels, static_cast<std::size_t>(m_logicalWidth),
-          m_ownerX.data(), m_ownerY.data()};
 }
 
 std::uint32_t ScreenCanvas::logicalPixel(int x, int y) const {
-  return m_record ? m_record->pixel(x, y) : m_device.pixel(x, y);
+  if (m_record.empty()) return m_device.pixel(x, y);
+  return m_record[static_cast<std::size_t>(y) * m_logicalStride + static_cast<std::size_t>(x)];
 }
 
-void ScreenCanvas::setGrid(const DeviceGrid& grid) {
-  if (grid == m_grid) return;
+bool ScreenCanvas::setGrid(const DeviceGrid& grid) {
+  if (grid == m_grid) return false;
   ScreenCanvas moved(m_logicalWidth, m_logicalHeight, grid);
-  if (moved.m_record) {
-    for (int y = 0; y < m_logicalHeight; ++y) {
-      for (int x = 0; x < m_logicalWidth; ++x) moved.m_record->setPixel(x, y, logicalPixel(x, y));
-    }
+  if (!m_manyLines) {
+    for (const DrawnLine& line : m_lines)
+      moved.Line(line.x1, line.y1, line.x2, line.y2, line.colour);
+  } else {
     for (int y = 0; y < moved.m_device.height(); ++y) {
       const int row = moved.m_ownerY[static_cast<std::size_t>(y)];
       for (int x = 0; x < moved.m_device.width(); ++x) {
@@ -150,12 +123,18 @@ void ScreenCanvas::setGrid(const DeviceGrid& grid) {
                                 logicalPixel(moved.m_ownerX[static_cast<std::size_t>(x)], row));
       }
     }
-  } else {
-    for (int y = 0; y < m_logicalHeight; ++y) {
-      for (int x = 0; x < m_logicalWidth; ++x) moved.m_device.setPixel(x, y, logicalPixel(x, y));
+    for (int y = 0; !moved.m_record.empty() && y < m_logicalHeight; ++y) {
+      for (int x = 0; x < m_logicalWidth; ++x) {
+        moved
+            .m_record[static_cast<std::size_t>(y) * m_logicalStride + static_cast<std::size_t>(x)] =
+            logicalPixel(x, y);
+      }
     }
+    moved.m_lines.clear();
+    moved.m_manyLines = true;
   }
   *this = std::move(moved);
+  return true;
 }
 
 }  // namespace kestavon

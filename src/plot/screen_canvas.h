@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "plot/raster_canvas.h"
@@ -38,24 +38,26 @@ double wholeDevicePixel(double position);
 // the headless renderer compute it here alike, so their canvases agree bit for bit.
 float twipsPerDevicePixel(double ratio);
 
-// The window's plot surface: a drawing area of logicalWidth x logicalHeight logical pixels kept at
-// the resolution of the screen it is shown on, so that lines are one device pixel wide and every
-// device pixel of the area shows one colour of the drawing.
+// The window's plot surface: a drawing area of logicalWidth x logicalHeight logical pixels drawn
+// at the device pixels of the screen it is shown on, so that lines are one device pixel wide and
+// every device pixel of the area shows one colour of the drawing. This is the one place that
+// knows about a screen's density.
 //
 // Device canvas pixel (i, j) covers device pixel (floor(origin) + i, ...); a point t twips from
-// the area's left edge lies at canvas coordinate offsetX + t / twipsPerDevicePixel(ratio). The
-// canvas also covers the device pixels that the area covers only in part, so none of them is
+// the area's left edge lies at device canvas coordinate offsetX + t / twipsPerDevicePixel(ratio).
+// The canvas also covers the device pixels that the area covers only in part, so none of them is
 // left to mix the drawing with what lies beside it.
 //
-// Logical pixels: each device pixel belongs to the logical pixel that contains its centre (the one
-// that holds the larger part of it; for a device pixel at an edge whose centre lies outside the
-// area, the nearest one). Unless the device canvas is itself a logical canvas (ratio 1 on the
-// grid), a logical record keeps for every logical pixel the colour last drawn on any device pixel
-// that belongs to it. On a move to another grid every new device pixel takes the colour of the
-// logical pixel it belongs to: a logical pixel that showed a line shows it after, in the colour
-// drawn last there, and a drawing moved to a finer grid stays where it was. At ratios of 1 or more
-// every logical pixel has a device pixel of its own, so nothing recorded is ever out of sight.
-class ScreenCanvas final : public PlotSurface {
+// Each device pixel belongs to the logical pixel that contains its centre (the one that holds the
+// larger part of it; for a device pixel at an edge whose centre lies outside the area, the nearest
+// one). Unless the device canvas is itself a logical canvas (ratio 1 on the grid), a logical
+// record keeps for every logical pixel the colour last drawn on any device pixel that belongs to
+// it. On a move to another grid every new device pixel takes the colour of the logical pixel it
+// belongs to: a logical pixel that showed a line shows it after, in the colour drawn last there,
+// and at ratios of 1 or more every logical pixel has a device pixel of its own. A drawing of a few
+// lines only (the axes that the window draws as it opens) is drawn again on the new grid instead,
+// so that it stays one device pixel wide.
+class ScreenCanvas : public PlotSurface {
  public:
   // The largest device pixel ratio served; a finer screen would need gigabytes.
   static constexpr double kMaxRatio = 16;
@@ -64,39 +66,26 @@ class ScreenCanvas final : public PlotSurface {
   // that is not in (0, kMaxRatio] or an offset outside [0, 1).
   ScreenCanvas(int logicalWidth, int logicalHeight, const DeviceGrid& grid = {});
 
-  float ScaleWidth() const override;
-  float ScaleHeight() const override;
-  void Cls() override;
-  void Line(float x1, float y1, float x2, float y2, Colour colour) override;
-  // The device canvas when it is the logical canvas (ratio 1 on the grid); nullptr otherwise.
-  RasterCanvas* directCanvas() override;
-  // This canvas when it keeps a logical record (directCanvas is nullptr); nullptr otherwise.
-  ScreenCanvas* screenCanvas() override;
-
-  // RasterCanvas::ShortLines for this canvas with its logical record (which it must keep): each
-  // end lit on the device canvas and recorded for its logical pixel, as Line does.
-  struct ShortLines {
-    RasterCanvas::ShortLines device;
-    std::uint32_t* record;
-    std::size_t recordWidth;
-    const int* ownerX;
-    const int* ownerY;
-
-    [[gnu::always_inline]] bool draw(int x1, int y1, int x2, int y2, std::uint32_t argb) const {
-      return device.drawWith(x1, y1, x2, y2, [this, argb](std::size_t column, std::size_t row) {
-        device.pixels[row * device.width + column] = argb;
-        const auto owner = [](const int* table, std::size_t index) {
-          return static_cast<std::size_t>(table[index]);
-        };
-        record[owner(ownerY, row) * recordWidth + owner(ownerX, column)] = argb;
+  float ScaleWidth() const final { return m_scaleWidth; }
+  float ScaleHeight() const final { return m_scaleHeight; }
+  void Cls() final;
+  [[gnu::always_inline]] void Line(float x1, float y1, float x2, float y2, Colour colour) final {
+    if (m_record.empty()) {
+      m_device.Line(x1, y1, x2, y2, colour);
+    } else {
+      const std::uint32_t argb = toArgb(colour);
+      m_device.forEachPixel(x1, y1, x2, y2, [this, argb](int x, int y) {
+        m_device.setPixel(x, y, argb);
+        m_record[logicalIndex(x, y)] = argb;
       });
     }
-  };
-  ShortLines shortLines();
+    if (!m_manyLines) [[unlikely]]
+      remember({x1, y1, x2, y2, colour});
+  }
 
-  // Moves the drawing to another grid as described above; nothing changes if it is the same grid.
+  // Moves the drawing to another grid as described above, and returns whether the grid changed.
   // On failure (a bad grid, no memory) it throws and keeps the drawing as it was.
-  void setGrid(const DeviceGrid& grid);
+  bool setGrid(const DeviceGrid& grid);
   const DeviceGrid& grid() const { return m_grid; }
 
   // The device pixels, as the screen shows them.
@@ -106,18 +95,35 @@ class ScreenCanvas final : public PlotSurface {
   std::uint32_t logicalPixel(int x, int y) const;
 
  private:
+  struct DrawnLine {
+    float x1, y1, x2, y2;
+    Colour colour;
+  };
+  // The most lines that a move draws again.
+  static constexpr std::size_t kFewLines = 16;
+
+  // Keeps a line drawn since the last Cls while there are few of them.
+  [[gnu::noinline]] void remember(const DrawnLine& line);
+
+  // The logical pixel that device pixel (x, y) belongs to, as an index into the record.
+  std::size_t logicalIndex(int x, int y) const {
+    return static_cast<std::size_t>(m_ownerY[static_cast<std::size_t>(y)]) * m_logicalStride +
+           static_cast<std::size_t>(m_ownerX[static_cast<std::size_t>(x)]);
+  }
+
   int m_logicalWidth;
   int m_logicalHeight;
+  std::size_t m_logicalStride;
+  float m_scaleWidth, m_scaleHeight;
   DeviceGrid m_grid;
   RasterCanvas m_device;
-  std::optional<RasterCanvas> m_record;  // none when the device canvas is the logical one
   // The logical column of each device column and the logical row of each device row.
   std::vector<int> m_ownerX, m_ownerY;
-  // The device column and row of each whole twip from 0 on, with the offset (for shortLines).
-  std::vector<std::int32_t> m_columnOfTwip, m_rowOfTwip;
-  // offsetX and offsetY in twips: added to a point's coordinates before the device canvas
-  // converts them to its pixels.
-  float m_shiftX = 0, m_shiftY = 0;
+  // The colour last drawn on each logical pixel; empty when the device canvas is the logical one.
+  std::vector<std::uint32_t> m_record;
+  // The lines drawn since the last Cls, as long as there are at most kFewLines of them.
+  std::vector<DrawnLine> m_lines;
+  bool m_manyLines = false;
 };
 
 }  // namespace kestavon

@@ -5,9 +5,6 @@
 
 namespace kestavon {
 
-class RasterCanvas;
-class ScreenCanvas;
-
 // A 24-bit colour: red + 256 * green + 65536 * blue.
 using Colour = std::uint32_t;
 
@@ -37,15 +34,6 @@ class PlotSurface {
   // A straight one-pixel segment between two absolute points, both ends included; what falls
   // outside the area is not shown.
   virtual void Line(float x1, float y1, float x2, float y2, Colour colour) = 0;
-
-  // The canvas this surface draws on, when calling the canvas instead gives exactly the same
-  // sizes and pixels; nullptr otherwise. A run then draws its million segments on it without a
-  // virtual call for each.
-  virtual RasterCanvas* directCanvas() { return nullptr; }
-
-  // The same for a surface that draws exactly as a ScreenCanvas it owns, when that canvas keeps a
-  // record of logical pixels (directCanvas covers the other case).
-  virtual ScreenCanvas* screenCanvas() { return nullptr; }
 };
 
 }  // namespace kestavon

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "dynamics/runge_kutta.h"
+#include "dynamics/oscillator.h"
 #include "plot/surface.h"
 
 namespace kestavon {

@@ -6,10 +6,4 @@ namespace kestavon {
 // error.
 inline constexpr char kCaption[] = "Kestavon Ocsillator";
 
-// The two constants that the window's Form_Load sets, for the oblique view's angle: Pi as this
-// ten-digit value, not pi to full precision, and the view angle in degrees. The headless renderer
-// uses them too, so that its pictures are the window's.
-inline constexpr double kFormLoadPi = 3.141592654;
-inline constexpr double kFormLoadViewAngle = 120;
-
 }  // namespace kestavon

@@ -80,18 +80,6 @@ frmKestavon::frmKestavon(const std::optional<OscState>& fixedStart, QWidget* par
   connectHandler(cmdRun3D, &frmKestavon::cmdRun3D_Click);
   connectHandler(cmdXY, &frmKestavon::cmdXY_Click);
 
-  // The axes that Form_Load draws are placed for the screen known before the window shows. If it
-  // first shows on a screen of another density, moving them there would make them two device
-  // pixels wide: as long as they are all there is, they are drawn again on the new grid instead.
-  connect(picGraph, &PictureBox::gridChanged, this, [this] {
-    if (m_onlyLoadAxes) {
-      runHandler([this] {
-        picGraph->Cls();
-        Draw_Axis();
-      });
-    }
-  });
-
   // The focus goes to picGraph when the window is first activated.
   picGraph->setFocus();
   Form_Load();
@@ -130,10 +118,8 @@ void frmKestavon::cmdXY_Click() {
 }
 
 void frmKestavon::connectHandler(QPushButton* button, void (frmKestavon::*handler)()) {
-  connect(button, &QPushButton::clicked, this, [this, handler] {
-    m_onlyLoadAxes = false;
-    runHandler([this, handler] { (this->*handler)(); });
-  });
+  connect(button, &QPushButton::clicked, this,
+          [this, handler] { runHandler([this, handler] { (this->*handler)(); }); });
 }
 
 bool frmKestavon::event(QEvent* event) {

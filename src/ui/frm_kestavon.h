@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "dynamics/runge_kutta.h"
+#include "dynamics/oscillator.h"
 
 class QPushButton;
 
@@ -49,8 +49,6 @@ class frmKestavon : public QWidget {
   void connectHandler(QPushButton* button, void (frmKestavon::*handler)());
 
   std::optional<OscState> m_fixedStart;
-  // Nothing but Form_Load's axes has been drawn: no handler has run yet.
-  bool m_onlyLoadAxes = true;
 
   PictureBox* picGraph;
   QPushButton* cmdRun3D;

@@ -1,10 +1,8 @@
 #include "ui/picture_box.h"
 
-#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
-#include <cmath>
 
 #include "picture/png_file.h"
 #include "ui/application.h"
@@ -14,8 +12,9 @@ namespace kestavon {
 
 PictureBox::PictureBox(QWidget* parent)
     : QFrame(parent),
-      m_canvas(kInnerWidth, kInnerHeight,
-               DeviceGrid::at(devicePixelRatioF(), kFrameWidth, kFrameWidth)) {
+      ScreenCanvas(kPlotAreaWidth, kPlotAreaHeight,
+                   DeviceGrid::at(devicePixelRatioF(), kFrameWidth, kFrameWidth)),
+      m_image(imageOver(device())) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(kFrameWidth);
   setFocusPolicy(Qt::StrongFocus);
@@ -24,59 +23,22 @@ PictureBox::PictureBox(QWidget* parent)
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
-  wrapCanvas();
 }
-
-float PictureBox::ScaleWidth() const { return m_canvas.ScaleWidth(); }
-
-float PictureBox::ScaleHeight() const { return m_canvas.ScaleHeight(); }
-
-void PictureBox::Cls() { m_canvas.Cls(); }  // clears in place: the image still shows its pixels
-
-void PictureBox::Line(float x1, float y1, float x2, float y2, Colour colour) {
-  m_canvas.Line(x1, y1, x2, y2, colour);
-}
-
-RasterCanvas* PictureBox::directCanvas() { return m_canvas.directCanvas(); }
-
-ScreenCanvas* PictureBox::screenCanvas() { return m_canvas.screenCanvas(); }
 
 void PictureBox::matchScreen() {
   // Device coordinates of the window's backing store start on the device grid at the window's
   // top-left corner.
   const QPoint inWindow = mapTo(window(), contentsRect().topLeft());
-  const DeviceGrid grid = DeviceGrid::at(devicePixelRatioF(), inWindow.x(), inWindow.y());
-  if (grid == m_canvas.grid()) return;
-  m_canvas.setGrid(grid);
-  wrapCanvas();
-  update();
-  emit gridChanged();
-}
-
-bool PictureBox::event(QEvent* event) {
-  // Qt 6.4 sends no event of its own for a change of device pixel ratio; it mostly comes with a
-  // move to another screen, and the ratio is known for sure once the widget is shown. A screen can
-  // also change its ratio in place: a paint finds that out before it copies a canvas made for
-  // another (matchScreen costs nothing when nothing changed). Moving the drawing allocates, and a
-  // failure must not unwind through Qt's frames.
-  switch (event->type()) {
-    case QEvent::ScreenChangeInternal:
-    case QEvent::Show:
-    case QEvent::Move:
-    case QEvent::Paint:
-#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-    case QEvent::DevicePixelRatioChange:
-#endif
-      runHandler([this] { matchScreen(); });
-      break;
-    default:
-      break;
+  if (setGrid(DeviceGrid::at(devicePixelRatioF(), inWindow.x(), inWindow.y()))) {
+    m_image = imageOver(device());
+    update();
   }
-  return QFrame::event(event);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
   traceTime("paint");
+  // Moving the drawing allocates, and a failure must not unwind through Qt's frames.
+  runHandler([this] { matchScreen(); });
   QFrame::paintEvent(event);
   QPainter painter(this);
   if (hasFocus()) drawFocusFrame(painter);
@@ -105,7 +67,5 @@ void PictureBox::drawFocusFrame(QPainter& painter) const {
   style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
   painter.restore();
 }
-
-void PictureBox::wrapCanvas() { m_image = imageOver(m_canvas.device()); }
 
 }  // namespace kestavon

@@ -203,48 +203,53 @@ TEST(RasterCanvasTest, DiagonalFromFarAwayIsDrawnNearItsLine) {
 namespace kestavon {
 namespace {
 
-class RasterCanvasWaysTest : public testing::TestWithParam<float> {};
+struct ConversionCase : testing_support::NamedCase {
+  float twipsPerPixel, shiftX, shiftY;
+};
 
-// The three ways to the same pixels: Line; forEachPixel with setPixel; and for ends at whole twips
-// shortLine, falling back to Line where it declines. Swept over every whole twip position on and
-// around a small canvas, each with segments to its neighbours a pixel and a half away.
-TEST_P(RasterCanvasWaysTest, LightTheSamePixels) {
-  const float twipsPerPixel = GetParam();
-  RasterCanvas byLine(60, 40, twipsPerPixel), byVisit(60, 40, twipsPerPixel),
-      byShort(60, 40, twipsPerPixel);
-  const int reach = static_cast<int>(1.5f * twipsPerPixel) + 1;
-  const int lastX = static_cast<int>(byLine.ScaleWidth()) + reach;
-  const int lastY = static_cast<int>(byLine.ScaleHeight()) + reach;
-  std::size_t declined = 0, accepted = 0;
-  for (int y = -reach; y <= lastY; ++y) {
-    for (int x = -reach; x <= lastX; ++x) {
-      const int x2 = x + (x * 7 + y * 3) % (2 * reach + 1) - reach;
-      const int y2 = y + (x * 5 + y * 11) % (2 * reach + 1) - reach;
-      const Colour colour = RGB(x & 0xFF, y & 0xFF, 1);
-      const auto [fx1, fy1, fx2, fy2] = std::array{static_cast<float>(x), static_cast<float>(y),
-                                                   static_cast<float>(x2), static_cast<float>(y2)};
-      byLine.Line(fx1, fy1, fx2, fy2, colour);
-      byVisit.forEachPixel(fx1, fy1, fx2, fy2,
-                           [&](int px, int py) { byVisit.setPixel(px, py, toArgb(colour)); });
-      if (byShort.shortLines().draw(x, y, x2, y2, toArgb(colour))) {
-        ++accepted;
-      } else {
-        ++declined;
-        byShort.Line(fx1, fy1, fx2, fy2, colour);
-      }
-    }
-  }
-  const auto same = [](const RasterCanvas& a, const RasterCanvas& b) {
-    return std::equal(a.pixels(), a.pixels() + 60 * 40, b.pixels());
+class RasterCanvasWholeTwipTest : public testing::TestWithParam<ConversionCase> {};
+
+// A point at whole twips, as a run draws them, lights the pixel that holds its coordinates
+// (twips + shift) / twipsPerPixel in single precision, or nothing off the canvas: for every whole
+// twip along and around each side of a small canvas.
+TEST_P(RasterCanvasWholeTwipTest, LightsThePixelThatHoldsThePoint) {
+  const ConversionCase& c = GetParam();
+  RasterCanvas canvas(60, 40, c.twipsPerPixel, c.shiftX, c.shiftY);
+  const auto pixelOf = [&c](int twips, float shift) {
+    const float position = (static_cast<float>(twips) + shift) / c.twipsPerPixel;
+    return position < 0 ? -1 : static_cast<int>(position);
   };
-  EXPECT_TRUE(same(byLine, byVisit));
-  EXPECT_TRUE(same(byLine, byShort));
-  EXPECT_GT(accepted, 1000u);
-  EXPECT_GT(declined, 1000u);
+  const int fixedX = 40, fixedY = 25;  // on the canvas at every scale here
+  int wrong = 0;
+  for (int twips = -40; twips <= static_cast<int>(canvas.ScaleWidth()) + 40; ++twips) {
+    canvas.Cls();
+    canvas.Line(static_cast<float>(twips), fixedY, static_cast<float>(twips), fixedY,
+                RGB(0, 255, 0));
+    const int column = pixelOf(twips, c.shiftX);
+    const std::vector<Pixel> expected =
+        column >= 0 && column < 60 ? std::vector<Pixel>{{column, pixelOf(fixedY, c.shiftY)}}
+                                   : std::vector<Pixel>{};
+    wrong += litPixels(canvas) != expected ? 1 : 0;
+  }
+  for (int twips = -40; twips <= static_cast<int>(canvas.ScaleHeight()) + 40; ++twips) {
+    canvas.Cls();
+    canvas.Line(fixedX, static_cast<float>(twips), fixedX, static_cast<float>(twips),
+                RGB(0, 255, 0));
+    const int row = pixelOf(twips, c.shiftY);
+    const std::vector<Pixel> expected = row >= 0 && row < 40
+                                            ? std::vector<Pixel>{{pixelOf(fixedX, c.shiftX), row}}
+                                            : std::vector<Pixel>{};
+    wrong += litPixels(canvas) != expected ? 1 : 0;
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, RasterCanvasWaysTest,
-                         testing::Values(15.0f, 7.5f, 12.0f, 15.0f / 7, 1.875f, 40.0f));
+INSTANTIATE_TEST_SUITE_P(Conversions, RasterCanvasWholeTwipTest,
+                         testing::Values(ConversionCase{{"ratio_1"}, 15, 0, 0},
+                                         ConversionCase{{"ratio_2"}, 7.5f, 0, 0},
+                                         ConversionCase{{"ratio_1_25_shifted"}, 12, 6, 6},
+                                         ConversionCase{{"ratio_7_shifted"}, 15.0f / 7, 1, 0.5f}),
+                         testing_support::caseName);
 
 }  // namespace
 }  // namespace kestavon
