@@ -175,52 +175,60 @@ int optionLettered(const QString& argument) {
   return -1;
 }
 
+struct Occurrence {
+  int option;
+  std::optional<QString> value;  // given after '='
+};
+
+// Which of our options an argument names; anything else is thrown.
+Occurrence identify(const QString& argument, const QString* next) {
+  if (const std::optional<QString> toolkit = toolkitOptionMessage(argument, next)) {
+    throw BadCommandLine{*toolkit};
+  }
+  if (argument.startsWith(QLatin1String("--"))) {
+    const QString name = argument.section(QLatin1Char('='), 0, 0).mid(2);
+    const int option = optionNamed(name);
+    if (option < 0) throw BadCommandLine{QStringLiteral("Unknown option '%1'").arg(name)};
+    if (!argument.contains(QLatin1Char('='))) return {option, std::nullopt};
+    return {option, argument.section(QLatin1Char('='), 1)};
+  }
+  if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+    const int option = optionLettered(argument);
+    if (option < 0) throw BadCommandLine{QStringLiteral("Unknown option '%1'").arg(argument)};
+    return {option, std::nullopt};
+  }
+  throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(argument)};
+}
+
 // Which options are given, with their values as typed; every fault of form (an unknown option,
 // one given twice, a missing value, an argument that is no option) is thrown here.
 Given scan(const QStringList& arguments) {
   Given given;
   for (qsizetype i = 0; i < arguments.size(); ++i) {
-    const QString& argument = arguments[i];
     const QString* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
-    if (argument == QLatin1String("--")) {  // the end of the options, and we take no others
-      if (next != nullptr)
-        throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(*next)};
-      break;
+    if (arguments[i] == QLatin1String("--")) {  // the end of the options, and we take no others
+      if (next == nullptr) break;
+      throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(*next)};
     }
-    if (const std::optional<QString> toolkit = toolkitOptionMessage(argument, next)) {
-      throw BadCommandLine{*toolkit};
-    }
-    int option = -1;
-    std::optional<QString> value;
-    QString spelled = argument;
-    if (argument.startsWith(QLatin1String("--"))) {
-      spelled = argument.section(QLatin1Char('='), 0, 0);
-      if (argument.contains(QLatin1Char('='))) value = argument.section(QLatin1Char('='), 1);
-      option = optionNamed(spelled.mid(2));
-      if (option < 0)
-        throw BadCommandLine{QStringLiteral("Unknown option '%1'").arg(spelled.mid(2))};
-    } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-      option = optionLettered(argument);
-      if (option < 0) throw BadCommandLine{QStringLiteral("Unknown option '%1'").arg(argument)};
-    } else {
-      throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(argument)};
-    }
-    const OptionSpec& spec = kOptions[static_cast<std::size_t>(option)];
+    Occurrence found = identify(arguments[i], next);
+    const OptionSpec& spec = kOptions[static_cast<std::size_t>(found.option)];
     const QString longName = QStringLiteral("--") + QLatin1String(spec.name);
-    if (given[static_cast<std::size_t>(option)]) {
-      throw BadCommandLine{QStringLiteral("%1 is given more than once").arg(longName)};
-    }
+    std::optional<QString>& slot = given[static_cast<std::size_t>(found.option)];
+    if (slot) throw BadCommandLine{QStringLiteral("%1 is given more than once").arg(longName)};
     if (!spec.takesValue) {
-      if (value) throw BadCommandLine{QStringLiteral("%1 takes no value").arg(longName)};
-      value = QString();
-    } else if (!value && next != nullptr && !next->startsWith(QLatin1String("--"))) {
-      value = *next;
+      if (found.value) throw BadCommandLine{QStringLiteral("%1 takes no value").arg(longName)};
+      slot = QString();
+      continue;
+    }
+    // A value may start with one dash (-1,2,3; - for standard output), not with two.
+    if (!found.value && next != nullptr && !next->startsWith(QLatin1String("--"))) {
+      found.value = *next;
       ++i;
     }
-    if (!value || (spec.takesValue && value->isEmpty())) {
-      throw BadCommandLine{QStringLiteral("%1 needs %2").arg(longName, valueNeeded(option))};
+    if (!found.value || found.value->isEmpty()) {
+      throw BadCommandLine{QStringLiteral("%1 needs %2").arg(longName, valueNeeded(found.option))};
     }
-    given[static_cast<std::size_t>(option)] = value;
+    slot = found.value;
   }
   return given;
 }

@@ -357,8 +357,7 @@ void WindowTest::endings_data() {
   QTest::newRow("run-time error, click") << "fault-run:click" << 1 << runError << own;
   QTest::newRow("run-time error, Alt+P") << "fault-run:key" << 1 << runError << own;
   QTest::newRow("other exception")
-      << "fault-std:click" << 1 << "kestavon: Unexpected error: index 7 is out of range"
-      << own;
+      << "fault-std:click" << 1 << "kestavon: Unexpected error: index 7 is out of range" << own;
   QTest::newRow("exception of no known type")
       << "fault-int:click" << 1 << "kestavon: Unexpected error of unknown type" << own;
   QTest::newRow("moved to a screen too fine for the plot")
