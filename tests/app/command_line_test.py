@@ -72,12 +72,13 @@ def outputs(folder):
             "null": os.path.join(folder, "null"), "full": os.path.join(folder, "full"),
             "old": os.path.join(folder, "old.png"), "link": os.path.join(folder, "link"),
             "linked": os.path.join(folder, "linked.png"),
-            "file link": os.path.join(folder, "file-link.png")}
+            "file link": os.path.join(folder, "file-link.png"),
+            "text": os.path.join(folder, "notes.txt"), "block": os.path.join(folder, "block.png")}
     for name in ("dir", "dir.png"):
         os.mkdir(made[name])
     os.mkfifo(made["fifo"])
     os.symlink(made["fifo"], made["link"])
-    for name in ("old", "linked"):
+    for name in ("old", "linked", "text"):
         with open(made[name], "wb") as old:
             old.write(b"an earlier picture")
     os.symlink(made["linked"], made["file link"])
@@ -87,6 +88,7 @@ def outputs(folder):
     try:  # the kernel's null and full devices, as nodes of our own (root only, not on nodev)
         os.mknod(made["null"], 0o600 | stat.S_IFCHR, os.makedev(1, 3))
         os.mknod(made["full"], 0o600 | stat.S_IFCHR, os.makedev(1, 7))
+        os.mknod(made["block"], 0o600 | stat.S_IFBLK, os.makedev(7, 0))  # a loop device
     except OSError as error:
         print(f"skipped: no character devices made with mknod ({error})")
         devices = False
@@ -194,7 +196,7 @@ def command_lines(program, folder):
          f"--output: '{folder}/picture.jpg' does not end in .png"),
         (render + [os.path.join(folder, "picture")], *bad,
          f"--output: '{folder}/picture' does not end in .png"),
-        (render + [made["old"][:-4]], *bad, f"--output: '{made['old'][:-4]}' does not end in .png"),
+        (render + [made["text"]], *bad, f"--output: '{made['text']}' does not end in .png"),
         # Outputs refused before any run.
         (render + [made["dir"]], 1, None,
          f"cannot write {made['dir']}: it is a directory; a picture goes into a file, a FIFO or "
@@ -225,6 +227,9 @@ def command_lines(program, folder):
             (render + [made["null"]], 0, None, None, still("null", stat.S_ISCHR)),
             (render + [made["full"]], 1, None,
              f"cannot write {made['full']}: No space left on device", still("full", stat.S_ISCHR)),
+            (render + [made["block"]], 1, None,
+             f"cannot write {made['block']}: it is a block device; a picture goes into a file, a "
+             "FIFO or a character device", still("block", stat.S_ISBLK)),
         ]
     for arguments, status, stdout_first, stderr_first, *rest in cases:
         leaves = rest[0] if rest else None
