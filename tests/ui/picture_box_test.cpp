@@ -1,7 +1,8 @@
 // The plot on screen: crisp at the screen's device pixel ratio (run at several QT_SCALE_FACTORs),
 // kept when the window moves to a screen of another density (offscreen screens of ratios 1, 2,
 // 1.5, 1.75 and 1.25, from screens.json), a focus frame that leaves the drawing alone, and the
-// keys Ctrl+S and Ctrl+C.
+// keys Ctrl+S (into a file or a FIFO, never into a folder; the dialog where the last save went)
+// and Ctrl+C.
 
 #include "ui/picture_box.h"
 
