@@ -13,13 +13,14 @@ KESTAVON_RUN_PACKAGES=(
 # Everything needed to build and test as well: the test and benchmark libraries, Python for the
 # reference computations and the program's tests from outside, for the real-window test an X
 # server, xdotool and ImageMagick, the desktop entry's validator, dpkg-dev for the package's
-# dependencies, and the locale sources for a test under a German locale.
+# dependencies, lintian and man-db to check the package and its manual page, and the locale
+# sources for the tests under a German locale.
 KESTAVON_PACKAGES=(
   "${KESTAVON_RUN_PACKAGES[@]}"
   git python3
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils
-  desktop-file-utils dpkg-dev locales
+  desktop-file-utils dpkg-dev lintian man-db locales
 )
 
 # For scripts/test's static checks and fuzzing: clang-tidy and clang-format, clang with its

@@ -1,3 +1,4 @@
+#include <QtGlobal>
 #include <exception>
 #include <iostream>
 #include <variant>
@@ -7,12 +8,12 @@
 #include "app/window_start.h"
 
 int main(int argc, char* argv[]) {
+  // The toolkit's own lines on standard error start with the program's name too.
+  qSetMessagePattern(QStringLiteral("kestavon: %{if-category}%{category}: %{endif}%{message}"));
   try {
     const auto parsed = kestavon::parseCommandLine(kestavon::argumentsOf(argc, argv));
     if (const auto* answer = std::get_if<kestavon::Answer>(&parsed)) {
-      (answer->toStandardOutput() ? std::cout : std::cerr)
-          << answer->text.toLocal8Bit().constData();
-      return answer->status;
+      return kestavon::give(*answer);
     }
     const auto& options = std::get<kestavon::Options>(parsed);
     return options.render ? kestavon::renderPicture(options)

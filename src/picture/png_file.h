@@ -15,9 +15,14 @@ QImage imageOver(const RasterCanvas& canvas);
 // A copy of the canvas's pixels at its own resolution.
 QImage canvasImage(const RasterCanvas& canvas);
 
-// Writes the canvas as a PNG picture to `path`: first to a temporary file beside it, renamed into
-// place only once complete, so a write that fails leaves no partial picture and whatever was at
-// `path` before stays as it was. Returns the reason it failed, naming the file, or nothing.
+// Writes the canvas as a PNG picture to `path`, as destinationOf judges it: a regular file (or a
+// new one) first to a temporary file beside it, renamed into place only once complete, so a write
+// that fails leaves no partial picture and whatever was at `path` before stays as it was; a FIFO
+// or a character device directly (a FIFO waits for its reader); anything else not at all. Returns
+// the reason it failed, naming the file, or nothing.
 std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path);
+
+// The same picture to the program's standard output (see standardOutputDestination).
+std::optional<QString> writePngToStandardOutput(const RasterCanvas& canvas);
 
 }  // namespace kestavon

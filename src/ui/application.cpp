@@ -66,7 +66,8 @@ std::unique_ptr<QMessageBox> Application::makeErrorBox(const QString& text) {
 
 void Application::reportAndEnd(const QString& text) {
   silenceWindows();
-  std::cerr << kCaption << ": " << text.toLocal8Bit().constData() << std::endl;
+  // Every line on standard error starts with the program's name; the box keeps the caption.
+  std::cerr << "kestavon: " << text.toLocal8Bit().constData() << std::endl;
   // Without a display nobody could close the box: the report on standard error is all there is.
   const QString platform = platformName();
   if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {

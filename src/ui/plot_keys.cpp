@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMessageBox>
@@ -27,7 +28,7 @@ void PlotKeys::saveAs() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QStringLiteral("PNG pictures (*.png)"));
   dialog.setDefaultSuffix(QStringLiteral("png"));
-  dialog.selectFile(QDir::home().filePath(QStringLiteral("kestavon.png")));
+  dialog.selectFile(QDir(saveFolder()).filePath(QStringLiteral("kestavon.png")));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   saveTo(dialog.selectedFiles().constFirst());
 }
@@ -40,8 +41,14 @@ std::optional<QString> PlotKeys::saveTo(const QString& path) {
                     m_window);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+  } else {
+    m_lastFolder = QFileInfo(path).absolutePath();
   }
   return failure;
+}
+
+QString PlotKeys::saveFolder() const {
+  return m_lastFolder.isEmpty() ? QDir::homePath() : m_lastFolder;
 }
 
 void PlotKeys::copy() { QGuiApplication::clipboard()->setImage(canvasImage(m_plot->canvas())); }

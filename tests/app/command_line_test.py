@@ -1,24 +1,35 @@
 #!/usr/bin/env python3
 """The kestavon program from outside, as a script or a user without a screen meets it.
 
-Checks the exit statuses and messages of bad command lines (and that they write nothing), help and
-version on standard output, --render with a seed (the same seed twice gives the same file, another
-seed another picture), the same picture whatever the locale, a run-time error (status 1, the
-window's report, the picture still written), a write that fails (the file that was there stays
-whole, no temporary file is left), and the window without a display (status 1, one line naming the
-display and how to get a picture anyway, no signal).
+One table of command lines with their exit status, first line on standard error and what they
+write: bad command lines (status 2, the usage, nothing written), every kind of output (a new or
+existing file, a FIFO with a reader, standard output, character devices made with mknod in a
+temporary folder, and the refused ones: a directory, a socket, a terminal), help and version on
+standard output and failing to get there. Then: --render with a seed (the same seed twice gives
+the same file, another seed another picture), the same picture whatever the locale and whatever
+spaces surround --start's numbers, a run-time error (status 1, the report, the picture still
+written and where), a write that fails (the file that was there stays whole, no temporary file is
+left), the progress on a terminal and its absence on a pipe, Ctrl+C, and the window without a
+display (status 1, one line naming the display and how to get a picture anyway, no signal).
 
 Usage: command_line_test.py KESTAVON. LOCPATH may name a folder with a de_DE.UTF-8 locale.
 """
 
 import os
+import pty
 import resource
 import signal
+import socket
+import stat
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 
 FAILURES = []
+PNG = b"\x89PNG\r\n\x1a\n"
+USAGE = "Usage: kestavon"
 
 
 def check(condition, what):
@@ -27,64 +38,229 @@ def check(condition, what):
         FAILURES.append(what)
 
 
-def run(program, *arguments, env=None, limit_file_size=None):
+def run(program, *arguments, env=None, limit_file_size=None, stdout=subprocess.PIPE):
     def limit():
         if limit_file_size is not None:
             signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a write past the limit fails instead
             resource.setrlimit(resource.RLIMIT_FSIZE, (limit_file_size, limit_file_size))
     environment = dict(os.environ if env is None else env)
-    return subprocess.run([program, *arguments], env=environment, capture_output=True, text=True,
-                          timeout=120, preexec_fn=limit)
+    return subprocess.run([program, *arguments], env=environment, stdout=stdout,
+                          stderr=subprocess.PIPE, timeout=120, preexec_fn=limit)
 
 
-def bad_command_lines(program, folder):
-    output = os.path.join(folder, "bad.png")
-    render = ["--render", "xy", "--output", output]
-    for arguments, message in [
-        (["--frobnicate"], "Unknown option 'frobnicate'"),
-        (["picture.png"], "unexpected argument 'picture.png'"),
-        (["--seed"], "Missing value after '--seed'"),
-        (["--seed", "x"], "--seed: 'x' is not a whole number from 0 to 4294967295"),
-        (["--seed", "-1"], "--seed: '-1' is not a whole number from 0 to 4294967295"),
-        (["--seed", "4294967296"], "--seed: '4294967296' is not a whole number from 0 to 4294967295"),
-        (["--seed", " 5"], "--seed: ' 5' is not a whole number from 0 to 4294967295"),
-        (["--seed", "%3"], "--seed: '%3' is not a whole number from 0 to 4294967295"),
-        (["--start", "1,2"], "--start: '1,2' is not three numbers X,Y,Z"),
-        (["--start", "1,5,2,5,3,5"], "--start: '1,5,2,5,3,5' is not three numbers X,Y,Z"),
-        (["--start", "1,,3"], "--start: '' is not a finite number (in '1,,3')"),
-        (["--start", "1,2,3m"], "--start: '3m' is not a finite number (in '1,2,3m')"),
-        (["--start", "inf,0,0"], "--start: 'inf' is not a finite number (in 'inf,0,0')"),
-        (["--start", "0,1e999,0"], "--start: '1e999' is not a finite number (in '0,1e999,0')"),
-        (["--start", "0,0,nan"], "--start: 'nan' is not a finite number (in '0,0,nan')"),
-        (["--render", "xy"], "--render needs --output FILE.png"),
-        (["--render", "xy", "--output="], "--render needs --output FILE.png"),
-        (["--render", "XY", "--output", output], "--render: 'XY' is not a view: xy or 3d"),
-        (["--output", output], "--output, --runs and --scale go with --render"),
-        (["--scale", "2"], "--output, --runs and --scale go with --render"),
-        (render + ["--runs", "0"], "--runs: '0' is not a whole number from 1 to 1000"),
-        (render + ["--runs", "1001"], "--runs: '1001' is not a whole number from 1 to 1000"),
-        (render + ["--scale", "9"], "--scale: '9' is not a whole number from 1 to 8"),
-        (render + ["--start", "1,2"], "--start: '1,2' is not three numbers X,Y,Z"),
-    ]:
+class FifoReader:
+    """Reads everything written into a FIFO, in a thread, while a case runs."""
+
+    def __init__(self, path):
+        self.data = b""
+        self.thread = threading.Thread(target=self._read, args=(path,), daemon=True)
+        self.thread.start()
+
+    def _read(self, path):
+        with open(path, "rb") as fifo:
+            self.data = fifo.read()
+
+    def received(self):
+        self.thread.join(timeout=30)
+        return self.data
+
+
+def outputs(folder):
+    """The things --output may name, made afresh; which of them exist is part of each case."""
+    made = {"dir": os.path.join(folder, "a-folder"), "dir.png": os.path.join(folder, "folder.png"),
+            "fifo": os.path.join(folder, "fifo"), "sock": os.path.join(folder, "socket.png"),
+            "null": os.path.join(folder, "null"), "full": os.path.join(folder, "full"),
+            "old": os.path.join(folder, "old.png"), "link": os.path.join(folder, "link"),
+            "linked": os.path.join(folder, "linked.png"),
+            "file link": os.path.join(folder, "file-link.png"),
+            "text": os.path.join(folder, "notes.txt"), "block": os.path.join(folder, "block.png")}
+    for name in ("dir", "dir.png"):
+        os.mkdir(made[name])
+    os.mkfifo(made["fifo"])
+    os.symlink(made["fifo"], made["link"])
+    for name in ("old", "linked", "text"):
+        with open(made[name], "wb") as old:
+            old.write(b"an earlier picture")
+    os.symlink(made["linked"], made["file link"])
+    listener = socket.socket(socket.AF_UNIX)
+    listener.bind(made["sock"])
+    devices = True
+    try:  # the kernel's null and full devices, as nodes of our own (root only, not on nodev)
+        os.mknod(made["null"], 0o600 | stat.S_IFCHR, os.makedev(1, 3))
+        os.mknod(made["full"], 0o600 | stat.S_IFCHR, os.makedev(1, 7))
+        os.mknod(made["block"], 0o600 | stat.S_IFBLK, os.makedev(7, 0))  # a loop device
+    except OSError as error:
+        print(f"skipped: no character devices made with mknod ({error})")
+        devices = False
+    return made, listener, devices
+
+
+# What a case leaves, checked after it: (name, check(result, folder, made, reader) -> bool).
+def png_file(path):
+    def written(result, folder, made, reader):
+        with open(path, "rb") as picture:
+            return picture.read(8) == PNG and not os.path.islink(path)
+    return written
+
+
+def written_through_link(result, folder, made, reader):
+    return os.path.islink(made["file link"]) and png_file(made["linked"])(result, folder, made,
+                                                                          reader)
+
+
+def png_in_fifo(result, folder, made, reader):
+    return reader.received().startswith(PNG) and stat.S_ISFIFO(os.lstat(made["fifo"]).st_mode)
+
+
+def png_on_stdout(result, folder, made, reader):
+    return result.stdout.startswith(PNG)
+
+
+def still(name, kind):
+    return lambda result, folder, made, reader: kind(os.lstat(made[name]).st_mode)
+
+
+def empty_folder(name):
+    return lambda result, folder, made, reader: os.listdir(made[name]) == []
+
+
+def command_lines(program, folder):
+    made, listener, devices = outputs(folder)
+    new = os.path.join(folder, "new.png")
+    render = ["--render", "xy", "--output"]
+    bad = (2, None)  # a bad command line: the usage follows its first line
+    cases = [
+        # Options and their values.
+        (["--frobnicate"], *bad, "Unknown option 'frobnicate'"),
+        (["-x"], *bad, "Unknown option '-x'"),
+        (["picture.png"], *bad, "unexpected argument 'picture.png'"),
+        (["--", "picture.png"], *bad, "unexpected argument 'picture.png'"),
+        (["--seed"], *bad, "--seed needs a whole number from 0 to 4294967295"),
+        (["--seed", "x"], *bad, "--seed: 'x' is not a whole number from 0 to 4294967295"),
+        (["--seed", "-1"], *bad, "--seed: '-1' is not a whole number from 0 to 4294967295"),
+        (["--seed", "4294967296"], *bad,
+         "--seed: '4294967296' is not a whole number from 0 to 4294967295"),
+        (["--seed", " 5"], *bad, "--seed: ' 5' is not a whole number from 0 to 4294967295"),
+        (["--seed", "%3"], *bad, "--seed: '%3' is not a whole number from 0 to 4294967295"),
+        (["--seed", "1", "--seed", "1"], *bad, "--seed is given more than once"),
+        (["--help", "-h"], *bad, "--help is given more than once"),
+        (["--version=2"], *bad, "--version takes no value"),
+        (["--start", "1,2"], *bad, "--start: '1,2' is not three numbers X,Y,Z"),
+        (["--start", "1,5,2,5,3,5"], *bad, "--start: '1,5,2,5,3,5' is not three numbers X,Y,Z"),
+        (["--start", "1,,3"], *bad, "--start: '' is not a finite number (in '1,,3')"),
+        (["--start", "1, ,3"], *bad, "--start: ' ' is not a finite number (in '1, ,3')"),
+        (["--start", "1,2,3m"], *bad, "--start: '3m' is not a finite number (in '1,2,3m')"),
+        (["--start", "1,2 2,3"], *bad, "--start: '2 2' is not a finite number (in '1,2 2,3')"),
+        (["--start", "inf,0,0"], *bad, "--start: 'inf' is not a finite number (in 'inf,0,0')"),
+        (["--start", "0,1e999,0"], *bad,
+         "--start: '1e999' is not a finite number (in '0,1e999,0')"),
+        (["--start", "0,0,nan"], *bad, "--start: 'nan' is not a finite number (in '0,0,nan')"),
+        (["--start", "--seed", "1"], *bad, "--start needs three numbers X,Y,Z"),
+        (["--render", "--output", new], *bad, "--render needs xy or 3d"),
+        (["--render", "xy"], *bad, "--render needs --output FILE.png"),
+        (["--render", "xy", "--output="], *bad, "--output needs a file"),
+        (["--output", "--seed", "5"], *bad, "--output needs a file"),
+        (["--render", "XY", "--output", new], *bad, "--render: 'XY' is not a view: xy or 3d"),
+        (["--output", new], *bad, "--output, --runs and --scale go with --render"),
+        (["--scale", "2"], *bad, "--output, --runs and --scale go with --render"),
+        (render + [new, "--runs", "0"], *bad, "--runs: '0' is not a whole number from 1 to 1000"),
+        (render + [new, "--runs", "1001"], *bad,
+         "--runs: '1001' is not a whole number from 1 to 1000"),
+        (render + [new, "--scale", "9"], *bad, "--scale: '9' is not a whole number from 1 to 8"),
+        (render + [new, "--start", "1,2"], *bad, "--start: '1,2' is not three numbers X,Y,Z"),
+        # The toolkit's options, with the environment variable that does their job.
+        (["-platform", "offscreen"], *bad, "-platform is an option of the toolkit (Qt), and the "
+         "toolkit's options are not read: set QT_QPA_PLATFORM in the environment instead, e.g. "
+         "QT_QPA_PLATFORM=offscreen kestavon ..."),
+        (["--style=fusion", "--seed", "3"], *bad, "--style is an option of the toolkit (Qt), and "
+         "the toolkit's options are not read: set QT_STYLE_OVERRIDE in the environment instead, "
+         "e.g. QT_STYLE_OVERRIDE=fusion kestavon ..."),
+        (["-display", ":1"], *bad, "-display is an option of the toolkit (Qt), and the toolkit's "
+         "options are not read: set DISPLAY in the environment instead, e.g. DISPLAY=:1 "
+         "kestavon ..."),
+        (["-reverse"], *bad, "-reverse is an option of the toolkit (Qt), and the toolkit's "
+         "options are not read (no environment variable does its job)"),
+        # The file's name; a FIFO or a character device may have any.
+        (render + [os.path.join(folder, "picture.jpg")], *bad,
+         f"--output: '{folder}/picture.jpg' does not end in .png"),
+        (render + [os.path.join(folder, "picture")], *bad,
+         f"--output: '{folder}/picture' does not end in .png"),
+        (render + [made["text"]], *bad, f"--output: '{made['text']}' does not end in .png"),
+        # Outputs refused before any run.
+        (render + [made["dir"]], 1, None,
+         f"cannot write {made['dir']}: it is a directory; a picture goes into a file, a FIFO or "
+         "a character device", empty_folder("dir")),
+        (render + [made["dir.png"]], 1, None,
+         f"cannot write {made['dir.png']}: it is a directory; a picture goes into a file, a FIFO "
+         "or a character device", empty_folder("dir.png")),
+        (render + [made["sock"]], 1, None,
+         f"cannot write {made['sock']}: it is a socket; a picture goes into a file, a FIFO or a "
+         "character device", still("sock", stat.S_ISSOCK)),
+        (render + [os.path.join(made["old"], "x.png")], 1, None,
+         f"cannot write {made['old']}/x.png: Not a directory", None),
+        # Outputs written.
+        (render + [os.path.join(folder, "NEW.PNG")], 0, None, None,
+         png_file(os.path.join(folder, "NEW.PNG"))),
+        (render + [made["file link"]], 0, None, None, written_through_link),
+        (render + [made["old"], "--runs", "2"], 0, None, None, png_file(made["old"])),
+        (["--render=3d", "--output=-"], 0, None, None, png_on_stdout),
+        (render + [made["fifo"]], 0, None, None, png_in_fifo),
+        (render + [made["link"]], 0, None, None, png_in_fifo),
+        # Help and version.
+        (["--help"], 0, USAGE, None, None),
+        (["-v"], 0, "kestavon 1.0", None, None),
+        (["--help", "--seed", "x"], 0, USAGE, None, None),
+    ]
+    if devices:
+        cases += [
+            (render + [made["null"]], 0, None, None, still("null", stat.S_ISCHR)),
+            (render + [made["full"]], 1, None,
+             f"cannot write {made['full']}: No space left on device", still("full", stat.S_ISCHR)),
+            (render + [made["block"]], 1, None,
+             f"cannot write {made['block']}: it is a block device; a picture goes into a file, a "
+             "FIFO or a character device", still("block", stat.S_ISBLK)),
+        ]
+    for arguments, status, stdout_first, stderr_first, *rest in cases:
+        leaves = rest[0] if rest else None
+        before = sorted(os.listdir(folder))
+        reader = FifoReader(made["fifo"]) if made["fifo"] in arguments or made["link"] in arguments \
+            else None
         result = run(program, *arguments)
-        lines = result.stderr.splitlines()
-        check(result.returncode == 2 and lines[:1] == ["kestavon: " + message]
-              and result.stdout == ""
-              and any(line.startswith("Usage: kestavon") for line in lines)
-              and not os.path.exists(output),
-              f"{' '.join(arguments)}: status 2, '{message}', usage, nothing written "
+        out = result.stdout.decode(errors="replace")
+        lines = result.stderr.decode().splitlines()
+        if status == 2:
+            fine = (lines[:1] == ["kestavon: " + stderr_first] and out == "" and
+                    any(line.startswith(USAGE) for line in lines) and
+                    sorted(os.listdir(folder)) == before)
+        else:
+            fine = (out.startswith(stdout_first or "") and
+                    (lines == [] if stderr_first is None else lines == ["kestavon: " + stderr_first])
+                    and (leaves is None or leaves(result, folder, made, reader)))
+        check(result.returncode == status and fine,
+              f"{' '.join(arguments)}: status {status}, {stderr_first or 'nothing on stderr'} "
               f"(status {result.returncode}, {lines[:1]})")
-    for arguments, first in [(["--help"], "Usage: kestavon"), (["--version"], "kestavon 1.0")]:
-        result = run(program, *arguments)
-        check(result.returncode == 0 and result.stdout.startswith(first) and result.stderr == "",
-              f"{arguments[0]}: standard output, status 0")
+    listener.close()
+    # Standard output that cannot take the help or the picture.
+    for arguments in (["--help"], ["--version"], ["--render", "xy", "--output", "-"]):
+        with open("/dev/full", "wb") as full:
+            result = run(program, *arguments, stdout=full)
+        check(result.returncode == 1 and result.stderr.decode() ==
+              "kestavon: cannot write to standard output: No space left on device\n",
+              f"{' '.join(arguments)} > /dev/full: status 1, one line "
+              f"({result.returncode}, {result.stderr!r})")
+    result = subprocess.run([program, "--version"], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, timeout=60, close_fds=True,
+                            preexec_fn=lambda: os.close(1))
+    check(result.returncode == 1 and result.stderr.decode().startswith(
+        "kestavon: cannot write to standard output:"),
+        f"--version with standard output closed: status 1 ({result.stderr!r})")
 
 
 def seeds_and_locales(program, folder):
     def render(name, *arguments, env=None):
         path = os.path.join(folder, name)
         result = run(program, "--render", "3d", "--output", path, *arguments, env=env)
-        check(result.returncode == 0 and result.stderr == "",
+        check(result.returncode == 0 and result.stderr == b"",
               f"--render {' '.join(arguments)}: status 0 ({result.stderr.strip()})")
         with open(path, "rb") as picture:
             return picture.read()
@@ -95,6 +271,8 @@ def seeds_and_locales(program, folder):
     check(first != other, "another seed gives another picture")
 
     plain = render("start-c.png", "--start", "0.5,-1.25,2.5e-1")
+    check(render("start-spaced.png", "--start", " 0.5 ,\t-1.25, 2.5e-1 ") == plain,
+          "spaces before and after --start's numbers change nothing")
     german = dict(os.environ, LC_ALL="de_DE.UTF-8")
     decimal_comma = subprocess.run(["env", "printf", "%.1f", "1.5"], env=german,
                                    capture_output=True, text=True).stdout
@@ -107,12 +285,22 @@ def seeds_and_locales(program, folder):
 
 def run_time_error(program, folder):
     path = os.path.join(folder, "overflow.png")
+    with open(path, "wb") as existing:
+        existing.write(b"an earlier picture")
     result = run(program, "--render", "xy", "--output", path, "--start", "1e6,0,0")
-    check(result.returncode == 1 and os.path.getsize(path) > 0 and
-          result.stderr.startswith("Kestavon Ocsillator: Run-time error") and
-          len(result.stderr.splitlines()) == 1,
-          f"a run-time error: status 1, the window's report, the axes still written "
-          f"({result.returncode}, {result.stderr.strip()})")
+    lines = result.stderr.decode().splitlines()
+    with open(path, "rb") as picture:
+        written = picture.read(8) == PNG
+    check(result.returncode == 1 and written and len(lines) == 2 and
+          lines[0].startswith("kestavon: Run-time error: ") and
+          lines[1] == f"kestavon: the picture drawn until then was written to {path}",
+          f"a run-time error: status 1, the report, the axes written and where "
+          f"({result.returncode}, {lines})")
+    result = run(program, "--render", "xy", "--output", "-", "--start", "1e6,0,0")
+    check(result.returncode == 1 and result.stdout.startswith(PNG) and
+          result.stderr.decode().endswith(
+              "\nkestavon: the picture drawn until then was written to standard output\n"),
+          f"a run-time error into standard output says so ({result.stderr!r})")
 
 
 def failed_write(program, folder):
@@ -125,12 +313,70 @@ def failed_write(program, folder):
         whole = kept.read() == b"an earlier picture"
     leftovers = [name for name in os.listdir(folder) if name.startswith("kept.png")]
     check(result.returncode == 1 and whole and leftovers == ["kept.png"] and
-          result.stderr.strip() == f"kestavon: cannot write {path}: File too large",
+          result.stderr.decode().strip() == f"kestavon: cannot write {path}: File too large",
           f"a write that fails: status 1, names the file, the old file whole, nothing left over "
           f"({result.returncode}, {result.stderr.strip()}, {leftovers})")
     result = run(program, "--render", "xy", "--output", os.path.join(folder, "none", "x.png"))
-    check(result.returncode == 1 and "none/x.png" in result.stderr,
+    check(result.returncode == 1 and b"none/x.png" in result.stderr,
           f"a folder that does not exist: status 1 ({result.stderr.strip()})")
+
+
+def on_terminal(program, *arguments):
+    """Runs the program with standard error on a pseudo-terminal; returns status and what it got."""
+    main, other = pty.openpty()
+    process = subprocess.Popen([program, *arguments], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=other)
+    os.close(other)
+    received = b""
+    while True:
+        try:
+            chunk = os.read(main, 4096)
+        except OSError:  # EIO: the program has closed its side
+            break
+        if not chunk:
+            break
+        received += chunk
+    os.close(main)
+    return process.wait(timeout=120), received.decode()
+
+
+def progress(program, folder):
+    path = os.path.join(folder, "progress.png")
+    status, shown = on_terminal(program, "--render", "3d", "--runs", "3", "--output", path)
+    blank = "\r" + " " * len("run 3 of 3") + "\r"
+    check(status == 0 and shown == "\rrun 1 of 3\rrun 2 of 3\rrun 3 of 3" + blank,
+          f"on a terminal each run is shown in place, and the line cleared at the end ({shown!r})")
+    status, shown = on_terminal(program, "--render", "xy", "--runs", "12", "--start", "1e6,0,0",
+                                "--output", path)
+    blank = "\r" + " " * len("run 1 of 12") + "\r"
+    check(status == 1 and shown.startswith("\rrun 1 of 12" + blank + "kestavon: Run-time error"),
+          f"the progress is cleared before the error's line ({shown!r})")
+    result = run(program, "--render", "3d", "--runs", "3", "--output", path)
+    check(result.returncode == 0 and result.stderr == b"", "no progress when not on a terminal")
+    main, other = pty.openpty()
+    result = subprocess.run([program, "--render", "xy", "--output", "-"], stdout=other,
+                            stderr=subprocess.PIPE, timeout=60)
+    os.close(other)
+    os.close(main)
+    check(result.returncode == 1 and result.stderr.decode() ==
+          "kestavon: cannot write to standard output: it is a terminal; redirect it to a file or "
+          "a pipe\n", f"no picture onto a terminal ({result.stderr!r})")
+
+
+def interrupted(program, folder):
+    """Ctrl+C in the middle of the runs: the program ends by the signal and leaves no file."""
+    inside = os.path.join(folder, "interrupted")
+    os.mkdir(inside)
+    for delay in (0.3, 1.0):
+        process = subprocess.Popen([program, "--render", "3d", "--runs", "1000", "--output",
+                                    os.path.join(inside, "long.png")],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        time.sleep(delay)
+        process.send_signal(signal.SIGINT)
+        _, err = process.communicate(timeout=60)
+        check(process.returncode == -signal.SIGINT and os.listdir(inside) == [],
+              f"Ctrl+C after {delay} s: ended by the signal, nothing written "
+              f"({process.returncode}, {os.listdir(inside)}, {err!r})")
 
 
 def no_display(program):
@@ -139,9 +385,10 @@ def no_display(program):
     for display, named in [(None, "DISPLAY is not set"), (":987", '":987"')]:
         env = dict(base) if display is None else dict(base, DISPLAY=display)
         result = run(program, "--seed", "1", env=env)
-        lines = result.stderr.splitlines()
+        lines = result.stderr.decode().splitlines()
         check(result.returncode == 1 and len(lines) == 1 and named in lines[0] and
-              "--render" in lines[0] and "xvfb-run" in lines[0],
+              lines[0].startswith("kestavon: ") and "--render" in lines[0] and
+              "xvfb-run" in lines[0],
               f"DISPLAY={display}: status 1, one line naming the display and --render "
               f"(status {result.returncode}, {lines})")
 
@@ -149,10 +396,13 @@ def no_display(program):
 def main():
     program = sys.argv[1]
     with tempfile.TemporaryDirectory() as folder:
-        bad_command_lines(program, folder)
+        command_lines(program, folder)
+    with tempfile.TemporaryDirectory() as folder:
         seeds_and_locales(program, folder)
         run_time_error(program, folder)
         failed_write(program, folder)
+        progress(program, folder)
+        interrupted(program, folder)
     no_display(program)
     print(f"{len(FAILURES)} failed")
     return 1 if FAILURES else 0

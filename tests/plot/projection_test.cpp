@@ -102,7 +102,7 @@ TEST(Round16Test, MessageNumbersIgnoreTheLocale) {
   // A decimal comma: the POSIX name, else the Windows one.
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
       std::setlocale(LC_ALL, "German_Germany.1252") == nullptr) {
-    GTEST_SKIP() << "no German locale is installed (scripts/test makes de_DE.UTF-8)";
+    GTEST_SKIP() << "no German locale (ctest makes de_DE.UTF-8 and names it in LOCPATH)";
   }
   std::string message;
   try {

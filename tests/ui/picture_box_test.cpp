@@ -1,11 +1,18 @@
 // The plot on screen: crisp at the screen's device pixel ratio (run at several QT_SCALE_FACTORs),
 // kept when the window moves to a screen of another density (offscreen screens of ratios 1, 2,
 // 1.5, 1.75 and 1.25, from screens.json), a focus frame that leaves the drawing alone, and the
-// keys Ctrl+S and Ctrl+C.
+// keys Ctrl+S (into a file or a FIFO, never into a folder; the dialog where the last save went)
+// and Ctrl+C.
 
 #include "ui/picture_box.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,7 +23,10 @@
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "picture/png_file.h"
@@ -76,18 +86,23 @@ QScreen* screenOfRatio(qreal ratio) {
   return nullptr;
 }
 
-// Closes the next modal dialog when it shows, and keeps its class and text.
+// Closes the next modal dialog when it shows, and keeps its class, its text (a message box's) and
+// its folder (a file dialog's).
 class DialogCloser : public QObject {
  public:
   DialogCloser() { QTimer::singleShot(50, this, &DialogCloser::poll); }
   QByteArray seen;
   QString text;
+  QString folder;
 
  private:
   void poll() {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       seen = modal->metaObject()->className();
       if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        folder = files->directory().absolutePath();
+      }
       qobject_cast<QDialog*>(modal)->reject();
       return;
     }
@@ -106,6 +121,7 @@ class PictureBoxTest : public QObject {
   void densityChangeKeepsEveryLogicalPixel_data();
   void densityChangeKeepsEveryLogicalPixel();
   void saveAndCopy();
+  void saveWritesStreamsAndRefusesFolders();
 
  private:
   std::unique_ptr<frmKestavon> shownWindow(QScreen* screen = nullptr);
@@ -241,6 +257,18 @@ void PictureBoxTest::saveAndCopy() {
   QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
   QTRY_COMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), drawn);
 
+  const auto pressSave = [&window] {
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get(), 10000));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  };
+  {
+    DialogCloser closeDialog;
+    pressSave();
+    QCOMPARE(closeDialog.seen, QByteArray("QFileDialog"));
+    QCOMPARE(closeDialog.folder, QDir::homePath());
+  }
+
   QTemporaryDir folder;
   const QString saved = folder.filePath("plot.png");
   QVERIFY(!keys->saveTo(saved).has_value());
@@ -253,11 +281,41 @@ void PictureBoxTest::saveAndCopy() {
   QVERIFY2(closeBox.text.contains(folder.filePath("missing/plot.png")), qPrintable(closeBox.text));
   QCOMPARE(kestavon::canvasImage(picGraph->canvas()), drawn);
 
-  window->activateWindow();
-  QVERIFY(QTest::qWaitForWindowActive(window.get(), 10000));
+  // The dialog opens where the last save that succeeded went.
   DialogCloser closeDialog;
-  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  pressSave();
   QCOMPARE(closeDialog.seen, QByteArray("QFileDialog"));
+  QCOMPARE(closeDialog.folder, QDir(folder.path()).absolutePath());
+}
+
+// Ctrl+S writes into a FIFO (for its reader) and never replaces it; a folder is refused.
+void PictureBoxTest::saveWritesStreamsAndRefusesFolders() {
+  const auto window = shownWindow();
+  auto* keys = window->findChild<kestavon::PlotKeys*>();
+  const QImage drawn = kestavon::canvasImage(window->findChild<PictureBox*>()->canvas());
+  QTemporaryDir folder;
+  const QByteArray fifo = QFile::encodeName(folder.filePath("fifo"));
+  QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+  std::string received;
+  std::thread reader([&] {
+    std::ifstream in(fifo.constData(), std::ios::binary);
+    received.assign(std::istreambuf_iterator<char>(in), {});
+  });
+  const auto failure = keys->saveTo(QFile::decodeName(fifo));
+  if (failure) ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // lets the reader go
+  reader.join();
+  QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+  QCOMPARE(
+      QImage::fromData(QByteArray::fromStdString(received)).convertToFormat(QImage::Format_RGB32),
+      drawn);
+  struct stat status {};
+  QVERIFY(::stat(fifo.constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+
+  DialogCloser closeBox;
+  QVERIFY(keys->saveTo(folder.path()).has_value());
+  QVERIFY2(closeBox.text.contains("it is a directory"), qPrintable(closeBox.text));
+  QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+           QStringList{"fifo"});
 }
 
 int main(int argc, char* argv[]) {

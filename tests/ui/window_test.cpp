@@ -348,7 +348,7 @@ void WindowTest::endings_data() {
   QTest::addColumn<QString>("report");
   QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM, when not the test's own
   const QString runError =
-      QStringLiteral("Kestavon Ocsillator: ") +
+      QStringLiteral("kestavon: ") +
       kestavon::RunTimeError(kestavon::RunTimeFault::OperationFailed, "test surface").what();
   const QString own;
   QTest::newRow("Exit by click") << "exit:click" << 0 << QString() << own;
@@ -357,13 +357,12 @@ void WindowTest::endings_data() {
   QTest::newRow("run-time error, click") << "fault-run:click" << 1 << runError << own;
   QTest::newRow("run-time error, Alt+P") << "fault-run:key" << 1 << runError << own;
   QTest::newRow("other exception")
-      << "fault-std:click" << 1 << "Kestavon Ocsillator: Unexpected error: index 7 is out of range"
-      << own;
+      << "fault-std:click" << 1 << "kestavon: Unexpected error: index 7 is out of range" << own;
   QTest::newRow("exception of no known type")
-      << "fault-int:click" << 1 << "Kestavon Ocsillator: Unexpected error of unknown type" << own;
+      << "fault-int:click" << 1 << "kestavon: Unexpected error of unknown type" << own;
   QTest::newRow("moved to a screen too fine for the plot")
       << "huge-screen" << 1
-      << "Kestavon Ocsillator: Unexpected error: device pixel ratio 20 is outside (0, 16]"
+      << "kestavon: Unexpected error: device pixel ratio 20 is outside (0, 16]"
       << QStringLiteral(KESTAVON_TEST_SCREENS).section('=', 1);
 }
 

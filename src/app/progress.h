@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace kestavon {
+
+// "run K of N" on standard error while --render works, rewritten in place, when standard error is
+// a terminal; nothing at all when it is not (a log or a pipe gets no carriage returns).
+class RunProgress {
+ public:
+  explicit RunProgress(int runs);
+  ~RunProgress();  // clears the line
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
+  void show(int run);  // 1 to runs
+  // Blanks the line and puts the cursor back at its start, so that the next message or the
+  // shell's prompt starts on a clean line.
+  void clear();
+
+ private:
+  int m_runs;
+  bool m_onTerminal;
+  std::size_t m_shownWidth = 0;  // characters on the line now
+};
+
+}  // namespace kestavon

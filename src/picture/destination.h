@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace kestavon {
+
+// What a picture is written into.
+enum class DestinationKind {
+  // A regular file, or nothing yet: the picture is written beside it and renamed into place.
+  File,
+  // An existing FIFO or character device (a symbolic link followed), or standard output: written
+  // directly, never replaced.
+  Stream,
+  // Anything else (a directory, a socket, a block device, a path that cannot be looked at): left
+  // alone.
+  Refused,
+};
+
+struct Destination {
+  DestinationKind kind = DestinationKind::Refused;
+  QString refusal;  // why, for Refused: "it is a directory", "Permission denied", ...
+};
+
+// What `path` names, looked at with stat (symbolic links followed, as a user who names a link
+// means the file it points to).
+Destination destinationOf(const QString& path);
+
+// Standard output as a destination: a stream, unless it is closed or a terminal (a picture is no
+// text to show).
+Destination standardOutputDestination();
+
+}  // namespace kestavon
