@@ -11,7 +11,6 @@
 #include "plot/raster_canvas.h"
 #include "plot/screen_canvas.h"
 #include "plot/trajectory.h"
-#include "ui/caption.h"
 
 namespace kestavon {
 namespace {
