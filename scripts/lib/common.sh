@@ -4,10 +4,10 @@
 KESTAVON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # What scripts/run needs to build and start the program: compiler, build tools, Qt 6 with its
-# platform plugins.
+# platform plugins, and libxcb to ask the X server whether it answers.
 KESTAVON_RUN_PACKAGES=(
   g++ cmake ninja-build
-  qt6-base-dev qt6-qpa-plugins
+  qt6-base-dev qt6-qpa-plugins libxcb1-dev
 )
 
 # Everything needed to build and test as well: the test and benchmark libraries, Python for the

@@ -391,6 +391,14 @@ def no_display(program):
               "xvfb-run" in lines[0],
               f"DISPLAY={display}: status 1, one line naming the display and --render "
               f"(status {result.returncode}, {lines})")
+    # A platform the toolkit cannot start: its own lines, then the program's, and no abort.
+    result = run(program, env=dict(base, QT_QPA_PLATFORM="nonesuch"))
+    lines = result.stderr.decode().splitlines()
+    check(result.returncode == 1 and lines != [] and
+          all(line.startswith("kestavon: ") for line in lines) and
+          lines[-1].startswith("kestavon: cannot start the window: "),
+          f"QT_QPA_PLATFORM=nonesuch: status 1, every line from kestavon: "
+          f"(status {result.returncode}, {lines})")
 
 
 def main():
