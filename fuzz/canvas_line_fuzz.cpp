@@ -1,9 +1,10 @@
 // Fuzzes RasterCanvas::Line with arbitrary float ends (NaN, infinities, the whole float range),
-// canvas sizes up to 96 x 96 pixels, arbitrary twips-per-pixel scales and colours.
+// canvas sizes up to 96 x 96 pixels, arbitrary twips-per-pixel scales, shifts of up to a pixel
+// and colours.
 //
 // Input layout (little-endian, missing bytes read as zero):
-//   u8 width % 97, u8 height % 97, f32 twips per pixel,
-//   then up to 32 segments of { f32 x1, y1, x2, y2; u32 colour }.
+//   u8 width % 97, u8 height % 97, f32 twips per pixel, u8 shift x, u8 shift y (in 256ths of a
+//   pixel), then up to 32 segments of { f32 x1, y1, x2, y2; u32 colour }.
 //
 // After each segment, drawn on a cleared canvas, it checks that
 //   - every pixel is black or the segment's colour (nothing else is written; AddressSanitizer
@@ -32,10 +33,17 @@ constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr double kModerate = 1e9;  // pixels; beyond this a double places the line only roughly
 constexpr int kMaxSegments = 32;
 
+// The canvas's shifts, in twips.
+struct Shift {
+  float x, y;
+} shift{0, 0};
+
 [[noreturn]] void fail(const char* what, float x1, float y1, float x2, float y2,
                        const RasterCanvas& canvas) {
   std::fprintf(stderr, "canvas_line_fuzz: %s\n  canvas %d x %d, %a twips per pixel\n", what,
                canvas.width(), canvas.height(), static_cast<double>(canvas.twipsPerPixel()));
+  std::fprintf(stderr, "  shifts %a, %a twips\n", static_cast<double>(shift.x),
+               static_cast<double>(shift.y));
   std::fprintf(stderr, "  Line(%a, %a, %a, %a)\n", static_cast<double>(x1), static_cast<double>(y1),
                static_cast<double>(x2), static_cast<double>(y2));
   std::abort();
@@ -84,7 +92,8 @@ void checkSegment(const RasterCanvas& canvas, float x1, float y1, float x2, floa
 
   // The ends in pixels, in double as exactly as the inputs allow.
   const double scale = canvas.twipsPerPixel();
-  const double ax = x1 / scale, ay = y1 / scale, bx = x2 / scale, by = y2 / scale;
+  const double ax = (x1 + shift.x) / scale, ay = (y1 + shift.y) / scale;
+  const double bx = (x2 + shift.x) / scale, by = (y2 + shift.y) / scale;
   if (!(std::abs(ax) <= kModerate && std::abs(ay) <= kModerate && std::abs(bx) <= kModerate &&
         std::abs(by) <= kModerate)) {
     return;
@@ -141,7 +150,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     scale = RasterCanvas::kTwipsPerPixel;
   }
-  RasterCanvas canvas(width, height, scale);
+  shift.x = input.take<std::uint8_t>() / 256.0f * scale;
+  shift.y = input.take<std::uint8_t>() / 256.0f * scale;
+  RasterCanvas canvas(width, height, scale, shift.x, shift.y);
 
   for (int segment = 0; segment < kMaxSegments && !input.empty(); ++segment) {
     const auto x1 = input.take<float>(), y1 = input.take<float>();

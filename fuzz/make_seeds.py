@@ -18,25 +18,28 @@ def segment(x1, y1, x2, y2, colour=0x00FF00):
 
 CANVAS = {
     # the window's own canvas shape at 15 twips per pixel, short segments inside
-    "inside": struct.pack("<BBf", 96, 64, 15.0)
+    "inside": struct.pack("<BBfBB", 96, 64, 15.0, 0, 0)
     + segment(150, 75, 150, 75)
     + segment(15, 15, 1400, 900)
     + segment(1400, 15, 15, 900, 0xFFFF00),
     # far ends, infinities and NaN
-    "far_and_nonfinite": struct.pack("<BBf", 30, 20, 15.0)
+    "far_and_nonfinite": struct.pack("<BBfBB", 30, 20, 15.0, 0, 0)
     + segment(-FMAX, 37, FMAX, 37)
     + segment(-1e30, -1e30, 1e30, 1e30)
     + segment(NAN, 10, 100, 100)
     + segment(-INF, 10, INF, 10),
     # clipped at each border
-    "clipped": struct.pack("<BBf", 40, 40, 15.0)
+    "clipped": struct.pack("<BBfBB", 40, 40, 15.0, 0, 0)
     + segment(-604.5, -150, 768, 525)
     + segment(300, -900, 300, 1500)
     + segment(-900, 300, 1500, 300),
     # a high-density scale and a bad scale that the canvas must refuse
-    "fine_scale": struct.pack("<BBf", 80, 50, 7.5) + segment(0, 0, 8235, 5595),
-    "bad_scale": struct.pack("<BBf", 10, 10, -1.0) + segment(0, 0, 150, 150),
-    "empty_canvas": struct.pack("<BBf", 0, 5, 15.0) + segment(0, 0, 100, 100),
+    "fine_scale": struct.pack("<BBfBB", 80, 50, 7.5, 0, 0) + segment(0, 0, 8235, 5595),
+    # the window's canvas at ratio 1.25, half a pixel into the screen's grid, as whole twips
+    "shifted": struct.pack("<BBfBB", 96, 64, 12.0, 128, 128) + segment(60, 60, 61, 75)
+    + segment(0, 0, 1100, 700),
+    "bad_scale": struct.pack("<BBfBB", 10, 10, -1.0, 0, 0) + segment(0, 0, 150, 150),
+    "empty_canvas": struct.pack("<BBfBB", 0, 5, 15.0, 0, 0) + segment(0, 0, 100, 100),
 }
 
 

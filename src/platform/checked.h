@@ -16,7 +16,7 @@
 // whose reading waits for all the arithmetic before it, is not read at all. A result that is not
 // finite is evaluated again between a clear and a test of the flags, which names the fault, or
 // finds none when an infinite or NaN input was carried through (fx of an infinity): then that
-// result is returned. tests/platform/formula_faults_test.cpp feeds every formula of the program
+// result is returned. tests/plot/formula_faults_test.cpp feeds every formula of the program
 // infinities, NaNs and overflowing values and checks that the two evaluations agree.
 //
 // Rounding to nearest is a precondition: rounded toward zero an overflow gives the largest finite
@@ -24,9 +24,9 @@
 // (fp_environment.h); the Runge-Kutta step, which a run calls a million times, requires it of its
 // caller.
 //
-// A formula is a function (or a captureless lambda) that takes its inputs as arguments and returns
-// a float, a double or a std::array of them; as a template argument it is always a direct call,
-// inlined where the compiler inlines it.
+// A formula is a function that takes its inputs as arguments and returns a float, a double or a
+// std::array of them; as a template argument it is a direct call, which the compiler can inline.
+//
 // An evaluation that tests the flags pins its inputs before the arithmetic and its results after
 // it with empty volatile asm statements ("fences"): GCC and clang do not honour FENV_ACCESS and
 // would otherwise move the arithmetic across the flag accesses (clang does, at -O2). On x86-64 the
@@ -34,12 +34,10 @@
 // rewrites the x87 environment and costs about ten times the arithmetic of a step.
 
 #include <array>
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <concepts>
 #include <cstddef>
-#include <cstdint>
 #include <utility>
 
 // With excess precision (x87, FLT_EVAL_METHOD 2) results would differ from the prescribed ones and
@@ -119,21 +117,10 @@ inline void fence(std::array<T, N>& values) noexcept {
 
 }  // namespace fault_flags
 
-// Whether a value is finite: its exponent bits are not all set. Tested on the bits, in the integer
-// unit, which the arithmetic around it leaves idle.
-inline bool isFinite(double value) noexcept {
-  constexpr std::uint64_t kExponent = 0x7FF0000000000000u;
-  return (std::bit_cast<std::uint64_t>(value) & kExponent) != kExponent;
-}
-inline bool isFinite(float value) noexcept {
-  constexpr std::uint32_t kExponent = 0x7F800000u;
-  return (std::bit_cast<std::uint32_t>(value) & kExponent) != kExponent;
-}
-
 // Whether every value is finite, in one test for all rather than a branch for each.
 template <std::floating_point T>
 inline bool allFinite(T value) noexcept {
-  return isFinite(value);
+  return std::isfinite(value);
 }
 template <class T, std::size_t N>
 inline bool allFinite(const std::array<T, N>& values) noexcept {
@@ -157,7 +144,7 @@ auto checkedCall(Function function, Inputs... inputs) {
 namespace checked_detail {
 template <auto formula, class... Inputs>
 [[gnu::noinline, gnu::cold]] auto evaluateAgain(Inputs... inputs) {
-  return checkedCall(formula, inputs...);
+  return checkedCall([](Inputs... in) { return formula(in...); }, inputs...);
 }
 }  // namespace checked_detail
 

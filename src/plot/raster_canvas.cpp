@@ -92,6 +92,25 @@ struct ClipBox {
 
 }  // namespace
 
+std::optional<RasterCanvas::PixelSegment> RasterCanvas::pixelsOfAnyEnds(float x1, float y1,
+                                                                        float x2, float y2) const {
+  const float u1 = toPixels(x1, m_shiftX, m_twipsPerPixel);
+  const float v1 = toPixels(y1, m_shiftY, m_twipsPerPixel);
+  const float u2 = toPixels(x2, m_shiftX, m_twipsPerPixel);
+  const float v2 = toPixels(y2, m_shiftY, m_twipsPerPixel);
+  const auto width = static_cast<float>(m_width), height = static_cast<float>(m_height);
+  if (u1 >= 0 && u1 < width && v1 >= 0 && v1 < height && u2 >= 0 && u2 < width && v2 >= 0 &&
+      v2 < height) {
+    return PixelSegment{static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2),
+                        static_cast<int>(v2)};
+  }
+  // An end off the canvas, or not finite: clipped in double, so that no coordinate of the float
+  // range overflows on the way to pixels.
+  const double scale = m_twipsPerPixel;
+  return clip((x1 + m_shiftX) / scale, (y1 + m_shiftY) / scale, (x2 + m_shiftX) / scale,
+              (y2 + m_shiftY) / scale);
+}
+
 // Cohen-Sutherland, in double. Each clip moves an end onto the boundary it lies beyond: that
 // coordinate becomes the boundary exactly, and the other is interpolated with a ratio in [0, 1],
 // so it stays between the two ends and nothing can overflow. With ends beyond about 2^40 pixels

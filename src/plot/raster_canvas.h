@@ -98,13 +98,9 @@ class RasterCanvas final : public PlotSurface {
   }
   WholeTwips wholeTwipsAlong(int pixels, float shift) const;
 
-  // Line for any ends: converted with a division each, clipped to the canvas.
-  template <class Plot>
-  [[gnu::noinline]] void forEachPixelOfAnyEnds(float x1, float y1, float x2, float y2,
-                                               Plot&& plot) const;
-
-  // The segment between two points in pixel units, clipped to the canvas grown by a pixel on
-  // each side; nothing when it misses the canvas or an end is not finite.
+  // The pixels of any ends, each converted with a division, and clipped to the canvas grown by a
+  // pixel on each side; nothing when the segment misses it or an end is not finite.
+  std::optional<PixelSegment> pixelsOfAnyEnds(float x1, float y1, float x2, float y2) const;
   std::optional<PixelSegment> clip(double u1, double v1, double u2, double v2) const;
 
   // Bresenham's line, both ends included.
@@ -128,35 +124,11 @@ inline void RasterCanvas::forEachPixel(float x1, float y1, float x2, float y2, P
   if (m_columns.find(x1, column1) && m_rows.find(y1, row1) && m_columns.find(x2, column2) &&
       m_rows.find(y2, row2)) [[likely]] {
     walk({column1, row1, column2, row2}, plot);
-  } else {
-    forEachPixelOfAnyEnds(x1, y1, x2, y2, plot);
+  } else if (const std::optional<PixelSegment> segment = pixelsOfAnyEnds(x1, y1, x2, y2)) {
+    walk(*segment, [this, &plot](int x, int y) {
+      if (inside(x, y)) plot(x, y);
+    });
   }
-}
-
-template <class Plot>
-void RasterCanvas::forEachPixelOfAnyEnds(float x1, float y1, float x2, float y2,
-                                         Plot&& plot) const {
-  const float u1 = toPixels(x1, m_shiftX, m_twipsPerPixel);
-  const float v1 = toPixels(y1, m_shiftY, m_twipsPerPixel);
-  const float u2 = toPixels(x2, m_shiftX, m_twipsPerPixel);
-  const float v2 = toPixels(y2, m_shiftY, m_twipsPerPixel);
-  const auto width = static_cast<float>(m_width), height = static_cast<float>(m_height);
-  if (u1 >= 0 && u1 < width && v1 >= 0 && v1 < height && u2 >= 0 && u2 < width && v2 >= 0 &&
-      v2 < height) {
-    walk({static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2), static_cast<int>(v2)},
-         plot);
-    return;
-  }
-  // An end off the canvas, or not finite: clipped in double, so that no coordinate of the float
-  // range overflows on the way to pixels.
-  const double scale = m_twipsPerPixel;
-  const std::optional<PixelSegment> segment =
-      clip((x1 + m_shiftX) / scale, (y1 + m_shiftY) / scale, (x2 + m_shiftX) / scale,
-           (y2 + m_shiftY) / scale);
-  if (!segment) return;
-  walk(*segment, [this, &plot](int x, int y) {
-    if (inside(x, y)) plot(x, y);
-  });
 }
 
 template <class Plot>

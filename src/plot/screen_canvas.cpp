@@ -116,21 +116,16 @@ bool ScreenCanvas::setGrid(const DeviceGrid& grid) {
     for (const DrawnLine& line : m_lines)
       moved.Line(line.x1, line.y1, line.x2, line.y2, line.colour);
   } else {
+    // Every device pixel takes the colour of the logical pixel it belongs to.
+    const std::size_t count = m_logicalStride * static_cast<std::size_t>(m_logicalHeight);
+    const std::vector<std::uint32_t> logical =
+        m_record.empty() ? std::vector(m_device.pixels(), m_device.pixels() + count) : m_record;
     for (int y = 0; y < moved.m_device.height(); ++y) {
-      const int row = moved.m_ownerY[static_cast<std::size_t>(y)];
       for (int x = 0; x < moved.m_device.width(); ++x) {
-        moved.m_device.setPixel(x, y,
-                                logicalPixel(moved.m_ownerX[static_cast<std::size_t>(x)], row));
+        moved.m_device.setPixel(x, y, logical[moved.logicalIndex(x, y)]);
       }
     }
-    for (int y = 0; !moved.m_record.empty() && y < m_logicalHeight; ++y) {
-      for (int x = 0; x < m_logicalWidth; ++x) {
-        moved
-            .m_record[static_cast<std::size_t>(y) * m_logicalStride + static_cast<std::size_t>(x)] =
-            logicalPixel(x, y);
-      }
-    }
-    moved.m_lines.clear();
+    if (!moved.m_record.empty()) moved.m_record = logical;
     moved.m_manyLines = true;
   }
   *this = std::move(moved);

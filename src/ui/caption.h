@@ -2,8 +2,7 @@
 
 namespace kestavon {
 
-// The window's caption, also the title of the error report and the start of its line on standard
-// error.
+// The window's caption, also the title of the error report's message box.
 inline constexpr char kCaption[] = "Kestavon Ocsillator";
 
 }  // namespace kestavon

@@ -107,7 +107,11 @@ std::vector<std::string> disagreements() {
             return std::apply([](auto... in) { return checked<formula>(in...); }, inputs);
           });
           const Outcome byFlags = outcomeOf([&] {
-            return std::apply([](auto... in) { return checkedCall(formula, in...); }, inputs);
+            return std::apply(
+                [](auto... in) {
+                  return checkedCall([](auto... x) { return formula(x...); }, in...);
+                },
+                inputs);
           });
           if (byFiniteness == byFlags) continue;
           std::ostringstream text;
