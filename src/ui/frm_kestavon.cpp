@@ -52,15 +52,11 @@ frmKestavon::frmKestavon(const std::optional<OscState>& fixedStart, QWidget* par
   resize(619, 478);
 
   // Created in tab order: picGraph, cmdRun3D, cmdExit, cmdXY, cmdCls.
-  picGraph = new PictureBox(this);
+  picGraph = new PictureBox(this, QRect(32, 16, 553, 377));
   picGraph->setObjectName(QStringLiteral("picGraph"));
   picGraph->setAccessibleName(QStringLiteral("Trajectory plot"));
   picGraph->setAccessibleDescription(
       QStringLiteral("Ctrl+S saves the plot as a PNG picture; Ctrl+C copies it to the clipboard."));
-  picGraph->setGeometry(32, 16, 553, 377);
-  // Its place in the window is known now: the axes that Form_Load draws fall on the device pixels
-  // they are shown on.
-  picGraph->matchScreen();
   cmdRun3D = makeButton(this, "cmdRun3D", QStringLiteral("&Run-3D"), QStringLiteral("Run-3D"),
                         QRect(40, 416, 137, 41));
   cmdExit = makeButton(this, "cmdExit", QStringLiteral("E&xit"), QStringLiteral("Exit"),

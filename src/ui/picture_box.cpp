@@ -10,7 +10,7 @@
 
 namespace kestavon {
 
-PictureBox::PictureBox(QWidget* parent)
+PictureBox::PictureBox(QWidget* parent, const QRect& geometry)
     : QFrame(parent),
       ScreenCanvas(kPlotAreaWidth, kPlotAreaHeight,
                    DeviceGrid::at(devicePixelRatioF(), kFrameWidth, kFrameWidth)),
@@ -23,6 +23,8 @@ PictureBox::PictureBox(QWidget* parent)
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
+  setGeometry(geometry);
+  matchScreen();
 }
 
 void PictureBox::matchScreen() {

@@ -19,15 +19,16 @@ class PictureBox final : public QFrame, public ScreenCanvas {
  public:
   static constexpr int kFrameWidth = 2;
 
-  explicit PictureBox(QWidget* parent = nullptr);
+  // At `geometry` in `parent`: its place in the window is known from the start, so that what is
+  // drawn before the window shows falls on the device pixels it will be shown on.
+  PictureBox(QWidget* parent, const QRect& geometry);
 
   // The drawing as the screen shows it, one pixel per device pixel.
   const RasterCanvas& canvas() const { return device(); }
 
   // Fits the canvas to the device pixels of the widget's screen and place in its window, keeping
   // the drawing. Every paint makes sure of it, since a screen can change its density in place and
-  // Qt 6.4 sends no event for that; the window calls it once it has placed the widget, so that
-  // what is drawn before the first paint falls on the device pixels it will be shown on.
+  // Qt 6.4 sends no event for that.
   void matchScreen();
 
  protected:
