@@ -63,8 +63,8 @@ class PixelProbe(x.XProbe):
 def trace_lines(stream, lines):
     for raw in stream:
         text = raw.decode(errors="replace").strip()
-        if text.startswith("kestavon.timing:"):
-            _, event, stamp = text.split()
+        if text.startswith("kestavon: kestavon.timing:"):
+            _, _, event, stamp = text.split()
             lines.put((event, float(stamp)))
 
 

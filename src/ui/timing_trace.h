@@ -6,8 +6,8 @@ namespace kestavon {
 
 // Where a click's time goes, for the click-to-picture benchmark: with
 // QT_LOGGING_RULES="kestavon.timing.debug=true" the window prints, on standard error, a line
-// "kestavon.timing: <event> <milliseconds>" at each step, on the monotonic clock that other
-// processes read too. Off (and costing one test of a flag) otherwise.
+// "kestavon: kestavon.timing: <event> <milliseconds>" at each step, on the monotonic clock that
+// other processes read too. Off (and costing one test of a flag) otherwise.
 Q_DECLARE_LOGGING_CATEGORY(timingTrace)
 
 // Prints `event` with the time now, when the trace is on.
