@@ -59,6 +59,9 @@ TEST(RasterCanvasTest, RejectsANegativeSizeOrABadScale) {
   EXPECT_THROW(RasterCanvas(10, 10, 0), std::invalid_argument);
   EXPECT_THROW(RasterCanvas(10, 10, std::numeric_limits<float>::quiet_NaN()),
                std::invalid_argument);
+  EXPECT_THROW(RasterCanvas(10, 10, 15, -1, 0), std::invalid_argument);
+  EXPECT_THROW(RasterCanvas(10, 10, 15, 0, std::numeric_limits<float>::infinity()),
+               std::invalid_argument);
   RasterCanvas empty(0, 0);
   empty.Line(0, 0, 100, 100, RGB(0, 255, 0));  // nothing to draw on, and no harm
   EXPECT_EQ(empty.ScaleWidth(), 0.0f);
@@ -74,12 +77,6 @@ TEST(RasterCanvasTest, ColoursAreStoredAsOpaqueRgb) {
   EXPECT_EQ(canvas.pixel(2, 0), 0xFF010203u);
   canvas.Cls();
   EXPECT_TRUE(litPixels(canvas).empty());
-}
-
-TEST(RasterCanvasTest, ZeroLengthSegmentLightsOnePixel) {
-  RasterCanvas canvas(20, 20);
-  canvas.Line(150, 75, 150, 75, RGB(0, 255, 0));
-  EXPECT_EQ(litPixels(canvas), (std::vector<Pixel>{{10, 5}}));
 }
 
 struct SegmentCase : testing_support::NamedCase {
