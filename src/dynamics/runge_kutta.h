@@ -41,6 +41,9 @@ struct Slopes {
   const double ky0 = fy(x, y) * h;
   const double kz0 = fz(x, z) * h;
   if (slopes != nullptr) slopes->put(0, kx0, ky0, kz0);
+  // The new state: the increments weighted 1/6, 1/3, 1/3, 1/6 and summed strictly left to right,
+  // (((k0/6 + x) + k1/3) + k2/3) + k3/6, term by term as the slopes come, so that the divisions
+  // need not all wait for the last stage.
   double nx = kx0 / 6 + x, ny = ky0 / 6 + y, nz = kz0 / 6 + z;
 
   // Stages 2 and 3: the slopes at the midpoint reached with half the previous stage's increments.
@@ -64,8 +67,6 @@ struct Slopes {
   const double ky3 = fy(x3, y3) * h;
   const double kz3 = fz(x3, z3) * h;
   if (slopes != nullptr) slopes->put(3, kx3, ky3, kz3);
-
-  // The weighted mean of the increments (1/6, 1/3, 1/3, 1/6).
   return {nx + kx3 / 6, ny + ky3 / 6, nz + kz3 / 6};
 }
 

@@ -38,7 +38,8 @@ OscState startState(const std::optional<OscState>& fixedStart) {
 // The passes of a run: step, project, draw the segment from the previous point. A template, so
 // that on the program's own canvases Line is inlined and the state stays in registers (a call
 // would make it go through memory on the step's chain of dependent operations); any other surface
-// gets its virtual calls.
+// gets its virtual calls. Not inlined into the run, so that the loop has the registers of a
+// function to itself.
 template <class Surface, class Projection>
 [[gnu::noinline]] void drawPasses(Surface& surface, const Projection& project, OscState state) {
   ScreenPoint previous = project(surface, state);
@@ -50,6 +51,7 @@ template <class Surface, class Projection>
   }
 }
 
+// The passes on the program's own canvases, or on any other surface.
 template <class Projection>
 void drawRun(PlotSurface& surface, const Projection& project, const OscState& start) {
   if (auto* canvas = dynamic_cast<RasterCanvas*>(&surface)) {
