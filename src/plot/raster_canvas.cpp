@@ -13,6 +13,7 @@ RasterCanvas::RasterCanvas(int widthPixels, int heightPixels, float twipsPerPixe
                            float shiftY)
     : m_width(widthPixels),
       m_height(heightPixels),
+      m_stride(static_cast<std::size_t>(widthPixels)),
       m_twipsPerPixel(twipsPerPixel),
       m_shiftX(shiftX),
       m_shiftY(shiftY),
@@ -42,6 +43,7 @@ RasterCanvas::WholeTwips RasterCanvas::wholeTwipsAlong(int pixels, float shift) 
     if (!(position >= 0 && position < side)) break;
     table.pixelOf.push_back(static_cast<std::int32_t>(position));
   }
+  table.count = static_cast<int>(table.pixelOf.size());
   return table;
 }
 

@@ -73,22 +73,20 @@ class RasterCanvas final : public PlotSurface {
   // divisions of its own: the divider is what a run waits for.
   struct WholeTwips {
     std::vector<std::int32_t> pixelOf;
+    int count = 0;  // pixelOf.size()
 
     // The pixel of `twips` when it is a whole twip in the table.
     [[gnu::always_inline]] bool find(float twips, int& pixel) const {
       if (!(twips >= 0 && twips < 32768.0f)) return false;  // NaN too
       const int whole = static_cast<int>(twips);
-      if (static_cast<float>(whole) != twips) return false;
-      const auto index = static_cast<std::size_t>(whole);
-      if (index >= pixelOf.size()) return false;
-      pixel = pixelOf[index];
+      if (static_cast<float>(whole) != twips || whole >= count) return false;
+      pixel = pixelOf[static_cast<std::size_t>(whole)];
       return true;
     }
   };
 
   std::size_t indexOf(int x, int y) const {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
-           static_cast<std::size_t>(x);
+    return static_cast<std::size_t>(y) * m_stride + static_cast<std::size_t>(x);
   }
   bool inside(int x, int y) const { return x >= 0 && x < m_width && y >= 0 && y < m_height; }
 
@@ -105,12 +103,13 @@ class RasterCanvas final : public PlotSurface {
 
   // Bresenham's line, both ends included.
   template <class Plot>
-  [[gnu::always_inline]] static void walk(const PixelSegment& segment, Plot&& plot);
+  [[gnu::always_inline]] static void walk(PixelSegment segment, Plot&& plot);
   template <class Plot>
-  [[gnu::noinline]] static void walkLong(const PixelSegment& segment, Plot&& plot);
+  [[gnu::noinline]] static void walkLong(PixelSegment segment, Plot plot);
 
   int m_width;
   int m_height;
+  std::size_t m_stride;  // the width, of a type that no store of a pixel can be taken to change
   float m_twipsPerPixel;
   float m_shiftX, m_shiftY;
   float m_scaleWidth, m_scaleHeight;
@@ -125,17 +124,18 @@ inline void RasterCanvas::forEachPixel(float x1, float y1, float x2, float y2, P
       m_rows.find(y2, row2)) [[likely]] {
     walk({column1, row1, column2, row2}, plot);
   } else if (const std::optional<PixelSegment> segment = pixelsOfAnyEnds(x1, y1, x2, y2)) {
-    walk(*segment, [this, &plot](int x, int y) {
+    walk(*segment, [this, plot](int x, int y) mutable {
       if (inside(x, y)) plot(x, y);
     });
   }
 }
 
 template <class Plot>
-inline void RasterCanvas::walk(const PixelSegment& segment, Plot&& plot) {
+inline void RasterCanvas::walk(PixelSegment segment, Plot&& plot) {
   // Nearly every segment of a run ends in the same pixel as it starts or in a neighbouring one:
   // then the line is just its two ends, lit without a branch that could be mispredicted.
-  if (std::abs(segment.x2 - segment.x1) <= 1 && std::abs(segment.y2 - segment.y1) <= 1) [[likely]] {
+  const auto near = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
+  if (near(segment.x1, segment.x2) && near(segment.y1, segment.y2)) [[likely]] {
     plot(segment.x1, segment.y1);
     plot(segment.x2, segment.y2);
     return;
@@ -144,7 +144,7 @@ inline void RasterCanvas::walk(const PixelSegment& segment, Plot&& plot) {
 }
 
 template <class Plot>
-void RasterCanvas::walkLong(const PixelSegment& segment, Plot&& plot) {
+void RasterCanvas::walkLong(PixelSegment segment, Plot plot) {
   int x = segment.x1, y = segment.y1;
   const int dx = std::abs(segment.x2 - x), dy = -std::abs(segment.y2 - y);
   const int stepX = x < segment.x2 ? 1 : -1, stepY = y < segment.y2 ? 1 : -1;
