@@ -40,14 +40,15 @@ int deviceSize(int logicalSize, double offset, double ratio) {
   return static_cast<int>(std::ceil(offset + logicalSize * ratio - kGridTolerance));
 }
 
-// The logical pixel that each of `count` device pixels belongs to: the one holding its centre,
-// or the nearest one for a centre outside the area.
-std::vector<int> owners(int count, int logicalSize, double offset, double ratio) {
-  std::vector<int> owner(static_cast<std::size_t>(count));
+// The logical pixel that each of `count` device pixels belongs to, the one holding its centre or
+// the nearest one for a centre outside the area, as its index times `stride`.
+std::vector<std::size_t> owners(int count, int logicalSize, double offset, double ratio,
+                                std::size_t stride) {
+  std::vector<std::size_t> owner(static_cast<std::size_t>(count));
   for (int k = 0; k < count; ++k) {
     const double centre = (k + 0.5 - offset) / ratio;
-    owner[static_cast<std::size_t>(k)] =
-        std::clamp(static_cast<int>(std::floor(centre)), 0, logicalSize - 1);
+    const int logical = std::clamp(static_cast<int>(std::floor(centre)), 0, logicalSize - 1);
+    owner[static_cast<std::size_t>(k)] = static_cast<std::size_t>(logical) * stride;
   }
   return owner;
 }
@@ -79,8 +80,9 @@ ScreenCanvas::ScreenCanvas(int logicalWidth, int logicalHeight, const DeviceGrid
                deviceSize(logicalHeight, grid.offsetY, grid.ratio), twipsPerDevicePixel(grid.ratio),
                static_cast<float>(grid.offsetX) * twipsPerDevicePixel(grid.ratio),
                static_cast<float>(grid.offsetY) * twipsPerDevicePixel(grid.ratio)),
-      m_ownerX(owners(m_device.width(), logicalWidth, grid.offsetX, grid.ratio)),
-      m_ownerY(owners(m_device.height(), logicalHeight, grid.offsetY, grid.ratio)) {
+      m_ownerX(owners(m_device.width(), logicalWidth, grid.offsetX, grid.ratio, 1)),
+      m_ownerY(
+          owners(m_device.height(), logicalHeight, grid.offsetY, grid.ratio, m_logicalStride)) {
   const bool deviceIsLogical = grid.ratio == 1 && grid.offsetX == 0 && grid.offsetY == 0;
   if (!deviceIsLogical) {
     m_record.assign(m_logicalStride * static_cast<std::size_t>(logicalHeight),

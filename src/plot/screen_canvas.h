@@ -107,8 +107,7 @@ class ScreenCanvas : public PlotSurface {
 
   // The logical pixel that device pixel (x, y) belongs to, as an index into the record.
   std::size_t logicalIndex(int x, int y) const {
-    return static_cast<std::size_t>(m_ownerY[static_cast<std::size_t>(y)]) * m_logicalStride +
-           static_cast<std::size_t>(m_ownerX[static_cast<std::size_t>(x)]);
+    return m_ownerY[static_cast<std::size_t>(y)] + m_ownerX[static_cast<std::size_t>(x)];
   }
 
   int m_logicalWidth;
@@ -117,8 +116,9 @@ class ScreenCanvas : public PlotSurface {
   float m_scaleWidth, m_scaleHeight;
   DeviceGrid m_grid;
   RasterCanvas m_device;
-  // The logical column of each device column and the logical row of each device row.
-  std::vector<int> m_ownerX, m_ownerY;
+  // For each device column its logical column, and for each device row the index in the record
+  // of its logical row's first pixel.
+  std::vector<std::size_t> m_ownerX, m_ownerY;
   // The colour last drawn on each logical pixel; empty when the device canvas is the logical one.
   std::vector<std::uint32_t> m_record;
   // The lines drawn since the last Cls, as long as there are at most kFewLines of them.
