@@ -77,9 +77,14 @@ class RasterCanvas final : public PlotSurface {
 
     // The pixel of `twips` when it is a whole twip in the table.
     [[gnu::always_inline]] bool find(float twips, int& pixel) const {
-      if (!(twips >= 0 && twips < 32768.0f)) return false;  // NaN too
+      // Wide enough for every 16-bit coordinate, so that the compiler drops the test for one (a
+      // run's points); false for NaN.
+      if (!(twips > -32769.0f && twips < 32768.0f)) return false;
       const int whole = static_cast<int>(twips);
-      if (static_cast<float>(whole) != twips || whole >= count) return false;
+      if (static_cast<float>(whole) != twips ||
+          static_cast<unsigned>(whole) >= static_cast<unsigned>(count)) {
+        return false;
+      }
       pixel = pixelOf[static_cast<std::size_t>(whole)];
       return true;
     }
