@@ -211,11 +211,11 @@ Given scan(const QStringList& arguments) {
       throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(*next)};
     }
     Occurrence found = identify(arguments[i], next);
-    const OptionSpec& spec = kOptions[static_cast<std::size_t>(found.option)];
-    const QString longName = QStringLiteral("--") + QLatin1String(spec.name);
+    const OptionSpec& known = kOptions[static_cast<std::size_t>(found.option)];
+    const QString longName = QStringLiteral("--") + QLatin1String(known.name);
     std::optional<QString>& slot = given[static_cast<std::size_t>(found.option)];
     if (slot) throw BadCommandLine{QStringLiteral("%1 is given more than once").arg(longName)};
-    if (!spec.takesValue) {
+    if (!known.takesValue) {
       if (found.value) throw BadCommandLine{QStringLiteral("%1 takes no value").arg(longName)};
       slot = QString();
       continue;
