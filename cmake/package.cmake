@@ -1,7 +1,8 @@
 # The Debian package: `cpack -G DEB` in a build directory makes
-# kestavon_<version>-<revision>_<arch>.deb with what the install rules install (the program, its desktop entry and icons, the manual page,
-# the README with the pictures it shows, the Debian changelog and the copyright file), its library
-# dependencies found by dpkg-shlibdeps. `lintian` on it reports no error and no warning.
+# kestavon_<version>-<revision>_<arch>.deb with what the install rules install (the program, its
+# desktop entry and icons, the manual page, the README with the pictures it shows, the Debian
+# changelog and the copyright file), its library dependencies found by dpkg-shlibdeps. `lintian`
+# on it reports no error and no warning.
 include(GNUInstallDirs)
 set(KESTAVON_DEBIAN_REVISION 1)
 set(KESTAVON_DEBIAN_VERSION ${PROJECT_VERSION}-${KESTAVON_DEBIAN_REVISION})
