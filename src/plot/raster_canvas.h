@@ -139,8 +139,8 @@ template <class Plot>
 inline void RasterCanvas::walk(PixelSegment segment, Plot&& plot) {
   // Nearly every segment of a run ends in the same pixel as it starts or in a neighbouring one:
   // then the line is just its two ends, lit without a branch that could be mispredicted.
-  const auto near = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
-  if (near(segment.x1, segment.x2) && near(segment.y1, segment.y2)) [[likely]] {
+  const auto withinOnePixel = [](int a, int b) { return static_cast<unsigned>(b - a + 1) <= 2u; };
+  if (withinOnePixel(segment.x1, segment.x2) && withinOnePixel(segment.y1, segment.y2)) [[likely]] {
     plot(segment.x1, segment.y1);
     plot(segment.x2, segment.y2);
     return;
