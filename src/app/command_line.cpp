@@ -151,7 +151,6 @@ View view(const QString& name) {
 // A regular file to write is named *.png; standard output, a FIFO or a character device may have
 // any name, and anything else is refused when the picture is written (status 1).
 void checkOutputName(const QString& output) {
-  if (output == QLatin1String(Options::kStandardOutput)) return;
   if (destinationOf(output).kind != DestinationKind::File) return;
   if (!output.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
     throw BadCommandLine{QStringLiteral("--output: '%1' does not end in .png").arg(output)};

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "dynamics/runge_kutta.h"
+#include "picture/destination.h"
 #include "plot/trajectory.h"
 
 namespace kestavon {
@@ -20,7 +21,6 @@ struct Options {
   int runs = 1;                       // --runs N
   int scale = 1;                      // --scale K
 
-  static constexpr char kStandardOutput[] = "-";
   bool toStandardOutput() const { return output == QLatin1String(kStandardOutput); }
 };
 

@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "app/progress.h"
-#include "picture/destination.h"
 #include "picture/png_file.h"
 #include "platform/random.h"
 #include "platform/run_time_error.h"
@@ -22,15 +21,9 @@ void report(const QString& line) {
 }  // namespace
 
 int renderPicture(const Options& options) {
-  const bool toStandardOutput = options.toStandardOutput();
-  const QString where = toStandardOutput ? QStringLiteral("standard output") : options.output;
   // Known before the first run: no one waits for a picture that cannot be written.
-  const Destination destination =
-      toStandardOutput ? standardOutputDestination() : destinationOf(options.output);
-  if (destination.kind == DestinationKind::Refused) {
-    report(QStringLiteral("cannot write %1: %2")
-               .arg(toStandardOutput ? QStringLiteral("to standard output") : where,
-                    destination.refusal));
+  if (const std::optional<QString> refusal = refusalOf(options.output)) {
+    report(*refusal);
     return 1;
   }
 
@@ -53,13 +46,13 @@ int renderPicture(const Options& options) {
       failedRun = true;
     }
   }
-  const std::optional<QString> failure =
-      toStandardOutput ? writePngToStandardOutput(canvas) : writePng(canvas, options.output);
-  if (failure) {
+  if (const std::optional<QString> failure = writePng(canvas, options.output)) {
     report(*failure);
     return 1;
   }
   if (failedRun) {
+    const QString where =
+        options.toStandardOutput() ? QStringLiteral("standard output") : options.output;
     report(QStringLiteral("the picture drawn until then was written to %1").arg(where));
     return 1;
   }

@@ -29,22 +29,23 @@ Destination kindOf(const struct stat& status) {
 
 }  // namespace
 
-Destination destinationOf(const QString& path) {
-  if (path.isEmpty()) return refused(QStringLiteral("no file name"));
-  struct stat status {};
-  if (::stat(QFile::encodeName(path).constData(), &status) == 0) return kindOf(status);
-  // Nothing there yet (or a link to nothing): a new file. Anything else the system says stands.
-  if (errno == ENOENT) return {DestinationKind::File, {}};
-  return refused(systemReason(errno));
-}
-
-Destination standardOutputDestination() {
+Destination standardOutput() {
   struct stat status {};
   if (::fstat(STDOUT_FILENO, &status) != 0) return refused(systemReason(errno));
   if (::isatty(STDOUT_FILENO) == 1) {
     return refused(QStringLiteral("it is a terminal; redirect it to a file or a pipe"));
   }
   return {DestinationKind::Stream, {}};
+}
+
+Destination destinationOf(const QString& path) {
+  if (path == QLatin1String(kStandardOutput)) return standardOutput();
+  if (path.isEmpty()) return refused(QStringLiteral("no file name"));
+  struct stat status {};
+  if (::stat(QFile::encodeName(path).constData(), &status) == 0) return kindOf(status);
+  // Nothing there yet (or a link to nothing): a new file. Anything else the system says stands.
+  if (errno == ENOENT) return {DestinationKind::File, {}};
+  return refused(systemReason(errno));
 }
 
 }  // namespace kestavon

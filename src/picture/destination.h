@@ -4,6 +4,9 @@
 
 namespace kestavon {
 
+// The path that names the program's standard output.
+inline constexpr char kStandardOutput[] = "-";
+
 // What a picture is written into.
 enum class DestinationKind {
   // A regular file, or nothing yet: the picture is written beside it and renamed into place.
@@ -22,11 +25,8 @@ struct Destination {
 };
 
 // What `path` names, looked at with stat (symbolic links followed, as a user who names a link
-// means the file it points to).
+// means the file it points to). kStandardOutput is a stream, unless standard output is closed or
+// a terminal (a picture is no text to show).
 Destination destinationOf(const QString& path);
-
-// Standard output as a destination: a stream, unless it is closed or a terminal (a picture is no
-// text to show).
-Destination standardOutputDestination();
 
 }  // namespace kestavon

@@ -18,7 +18,9 @@
 namespace kestavon {
 namespace {
 
-QString cannotWrite(const QString& where, const QString& reason) {
+QString cannotWrite(const QString& path, const QString& reason) {
+  const QString where =
+      path == QLatin1String(kStandardOutput) ? QStringLiteral("to standard output") : path;
   return QStringLiteral("cannot write %1: %2").arg(where, reason);
 }
 
@@ -57,6 +59,7 @@ std::optional<QString> writeFile(const QByteArray& png, const QString& path) {
 }
 
 std::optional<QString> writeStream(const QByteArray& png, const QString& path) {
+  if (path == QLatin1String(kStandardOutput)) return writeAll(STDOUT_FILENO, png);
   const int descriptor =
       ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
   if (descriptor < 0) return systemReason(errno);
@@ -83,6 +86,12 @@ QImage imageOver(const RasterCanvas& canvas) {
 
 QImage canvasImage(const RasterCanvas& canvas) { return imageOver(canvas).copy(); }
 
+std::optional<QString> refusalOf(const QString& path) {
+  const Destination destination = destinationOf(path);
+  if (destination.kind == DestinationKind::Refused) return cannotWrite(path, destination.refusal);
+  return std::nullopt;
+}
+
 std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path) {
   const Destination destination = destinationOf(path);
   if (destination.kind == DestinationKind::Refused) {
@@ -93,18 +102,6 @@ std::optional<QString> writePng(const RasterCanvas& canvas, const QString& path)
   const std::optional<QString> failure =
       destination.kind == DestinationKind::File ? writeFile(*png, path) : writeStream(*png, path);
   if (failure) return cannotWrite(path, *failure);
-  return std::nullopt;
-}
-
-std::optional<QString> writePngToStandardOutput(const RasterCanvas& canvas) {
-  const QString where = QStringLiteral("to standard output");
-  const Destination destination = standardOutputDestination();
-  if (destination.kind == DestinationKind::Refused) return cannotWrite(where, destination.refusal);
-  const std::optional<QByteArray> png = encodePng(canvas);
-  if (!png) return cannotWrite(where, QStringLiteral("the picture could not be encoded as PNG"));
-  if (const std::optional<QString> failure = writeAll(STDOUT_FILENO, *png)) {
-    return cannotWrite(where, *failure);
-  }
   return std::nullopt;
 }
 
