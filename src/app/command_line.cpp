@@ -1,16 +1,13 @@
 #include "app/command_line.h"
 
-#include <unistd.h>
-
-#include <QFile>
 #include <array>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
+#include <span>
 
 #include "app/c_numbers.h"
-#include "app/toolkit_options.h"
-#include "picture/descriptor_write.h"
-#include "picture/destination.h"
+#include "app/front_end.h"
+#include "platform/messages.h"
 
 namespace kestavon {
 namespace {
@@ -42,11 +39,9 @@ constexpr char kHelp[] =
     "  --scale K         --render at K device pixels per pixel, 1 to 8 (default 1): a picture\n"
     "                    of 549K x 373K pixels, as the window shows it on such a screen\n"
     "  -h, --help        show this help and exit\n"
-    "  -v, --version     show the version and exit\n"
-    "\n"
-    "The toolkit's own options (-platform, -style, ...) are not read: use its environment\n"
-    "variables (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).\n"
-    "\n"
+    "  -v, --version     show the version and exit\n";
+
+constexpr char kStatuses[] =
     "Exit status: 0 done, 1 run-time error or picture not written, 2 bad command line.\n";
 
 struct WholeRange {
@@ -67,7 +62,7 @@ enum OptionIndex {
 };
 
 struct OptionSpec {
-  const char* name;
+  std::string_view name;
   char letter;  // its one-letter form, or 0
   bool takesValue;
 };
@@ -81,22 +76,28 @@ constexpr std::array<OptionSpec, kOptionCount> kOptions{{{"help", 'h', false},
                                                          {"runs", 0, true},
                                                          {"scale", 0, true}}};
 
-QString wholeNumbers(WholeRange range) {
-  return QStringLiteral("a whole number from %1 to %2")
-      .arg(QString::number(range.low), QString::number(range.high));
+const OptionSpec& spec(int option) { return kOptions[static_cast<std::size_t>(option)]; }
+
+std::string longName(int option) { return "--" + std::string(spec(option).name); }
+
+std::string wholeNumbers(WholeRange range) {
+  return "a whole number from " + std::to_string(range.low) + " to " + std::to_string(range.high);
 }
 
+// A value or an argument as typed, in quotes.
+std::string quoted(std::string_view text) { return "'" + printable(text) + "'"; }
+
 // What an option's value is, for the message that it is missing.
-QString valueNeeded(int option) {
+std::string valueNeeded(int option) {
   switch (option) {
     case kSeed:
       return wholeNumbers(kSeeds);
     case kStart:
-      return QStringLiteral("three numbers X,Y,Z");
+      return "three numbers X,Y,Z";
     case kRender:
-      return QStringLiteral("xy or 3d");
+      return "xy or 3d";
     case kOutput:
-      return QStringLiteral("a file");
+      return "a file";
     case kRunsOption:
       return wholeNumbers(kRuns);
     default:
@@ -106,126 +107,137 @@ QString valueNeeded(int option) {
 
 // A bad command line, thrown from the readers below to parseCommandLine.
 struct BadCommandLine {
-  QString message;
+  std::string message;
 };
 
-Answer badCommandLine(const QString& message) {
+// On standard error every line starts with the program's name, the usage's too.
+Answer badCommandLine(const std::string& message) {
+  std::string text = "kestavon: " + printable(message) + '\n';
+  std::string_view usage = kUsage;
+  for (std::size_t end; (end = usage.find('\n')) != std::string_view::npos;
+       usage.remove_prefix(end + 1)) {
+    text += "kestavon: " + std::string(usage.substr(0, end + 1));
+  }
   return {Answer::kBadCommandLine,
-          QStringLiteral("kestavon: ") + message + QLatin1Char('\n') + QLatin1String(kUsage) +
-              QStringLiteral("Try 'kestavon --help' for more information.\n")};
+          text + "kestavon: Try 'kestavon --help' for more information.\n"};
 }
 
-std::uint64_t wholeNumber(const char* option, const QString& text, WholeRange range) {
-  const std::optional<std::uint64_t> value = parseWholeNumber(text.toStdString());
+std::uint64_t wholeNumber(int option, const std::string& text, WholeRange range) {
+  const std::optional<std::uint64_t> value = parseWholeNumber(text);
   if (!value || *value < range.low || *value > range.high) {
-    // One arg() for all, so that a '%3' typed by the user is not taken for a placeholder.
-    throw BadCommandLine{QStringLiteral("--%1: '%2' is not %3")
-                             .arg(QLatin1String(option), text, wholeNumbers(range))};
+    throw BadCommandLine{longName(option) + ": " + quoted(text) + " is not " + wholeNumbers(range)};
   }
   return *value;
 }
 
+std::string_view trimmed(std::string_view text) {
+  constexpr std::string_view kSpaces = " \t\n\v\f\r";
+  const std::size_t first = text.find_first_not_of(kSpaces);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
+}
+
 // Spaces around a number count for nothing, before it as after it.
-OscState startState(const QString& text) {
-  const QStringList parts = text.split(QLatin1Char(','));
-  if (parts.size() != 3) {
-    throw BadCommandLine{QStringLiteral("--start: '%1' is not three numbers X,Y,Z").arg(text)};
+OscState startState(const std::string& text) {
+  std::array<std::string_view, 3> parts;
+  std::string_view rest = text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::size_t comma = rest.find(',');
+    const bool last = i + 1 == parts.size();
+    if (last != (comma == std::string_view::npos)) {
+      throw BadCommandLine{"--start: " + quoted(text) + " is not three numbers X,Y,Z"};
+    }
+    parts[i] = rest.substr(0, comma);
+    if (!last) rest.remove_prefix(comma + 1);
   }
-  const auto number = [&](const QString& part) {
-    const std::optional<double> value = parseCNumber(part.trimmed().toStdString());
+  const auto number = [&text](std::string_view part) {
+    const std::optional<double> value = parseCNumber(trimmed(part));
     if (!value || !std::isfinite(*value)) {
-      throw BadCommandLine{
-          QStringLiteral("--start: '%1' is not a finite number (in '%2')").arg(part, text)};
+      throw BadCommandLine{"--start: " + quoted(part) + " is not a finite number (in " +
+                           quoted(text) + ")"};
     }
     return *value;
   };
   return OscState{number(parts[0]), number(parts[1]), number(parts[2])};
 }
 
-View view(const QString& name) {
-  if (name == QLatin1String("xy")) return View::XYPlane;
-  if (name == QLatin1String("3d")) return View::Oblique;
-  throw BadCommandLine{QStringLiteral("--render: '%1' is not a view: xy or 3d").arg(name)};
+View view(const std::string& name) {
+  if (name == "xy") return View::XYPlane;
+  if (name == "3d") return View::Oblique;
+  throw BadCommandLine{"--render: " + quoted(name) + " is not a view: xy or 3d"};
+}
+
+bool endsInPng(std::string_view name) {
+  if (name.size() < 4) return false;
+  std::string suffix(name.substr(name.size() - 4));
+  for (char& c : suffix) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return suffix == ".png";
 }
 
 // A regular file to write is named *.png; standard output, a FIFO or a character device may have
-// any name, and anything else is refused when the picture is written (status 1).
-void checkOutputName(const QString& output) {
-  if (destinationOf(output).kind != DestinationKind::File) return;
-  if (!output.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
-    throw BadCommandLine{QStringLiteral("--output: '%1' does not end in .png").arg(output)};
+// any name, and anything else is refused before any run (status 1).
+void checkOutputName(const std::string& output) {
+  if (destinationOf(output).kind == DestinationKind::File && !endsInPng(output)) {
+    throw BadCommandLine{"--output: " + quoted(output) + " does not end in .png"};
   }
 }
 
-using Given = std::array<std::optional<QString>, kOptionCount>;
-
-int optionNamed(const QString& name) {
-  for (int i = 0; i < kOptionCount; ++i) {
-    if (name == QLatin1String(kOptions[static_cast<std::size_t>(i)].name)) return i;
-  }
-  return -1;
-}
-
-int optionLettered(const QString& argument) {
-  for (int i = 0; i < kOptionCount; ++i) {
-    const char letter = kOptions[static_cast<std::size_t>(i)].letter;
-    if (letter != 0 && argument == QStringLiteral("-") + QLatin1Char(letter)) return i;
-  }
-  return -1;
-}
+using Given = std::array<std::optional<std::string>, kOptionCount>;
 
 struct Occurrence {
   int option;
-  std::optional<QString> value;  // given after '='
+  std::optional<std::string> value;  // given after '='
 };
 
 // Which of our options an argument names; anything else is thrown.
-Occurrence identify(const QString& argument, const QString* next) {
-  if (const std::optional<QString> toolkit = toolkitOptionMessage(argument, next)) {
+Occurrence identify(const std::string& argument, const std::string* next) {
+  if (const std::optional<std::string> toolkit = toolkitOptionMessage(argument, next)) {
     throw BadCommandLine{*toolkit};
   }
-  if (argument.startsWith(QLatin1String("--"))) {
-    const QString name = argument.section(QLatin1Char('='), 0, 0).mid(2);
-    const int option = optionNamed(name);
-    if (option < 0) throw BadCommandLine{QStringLiteral("Unknown option '%1'").arg(name)};
-    if (!argument.contains(QLatin1Char('='))) return {option, std::nullopt};
-    return {option, argument.section(QLatin1Char('='), 1)};
+  if (!argument.starts_with('-') || argument.size() == 1) {
+    throw BadCommandLine{"unexpected argument " + quoted(argument)};
   }
-  if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-    const int option = optionLettered(argument);
-    if (option < 0) throw BadCommandLine{QStringLiteral("Unknown option '%1'").arg(argument)};
-    return {option, std::nullopt};
+  const std::size_t equals = argument.find('=');
+  for (int option = 0; option < kOptionCount; ++option) {
+    if (argument.starts_with("--") && argument.substr(2, equals - 2) == spec(option).name) {
+      if (equals == std::string::npos) return {option, std::nullopt};
+      return {option, argument.substr(equals + 1)};
+    }
+    if (spec(option).letter != 0 && argument == std::string{'-', spec(option).letter}) {
+      return {option, std::nullopt};
+    }
   }
-  throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(argument)};
+  throw BadCommandLine{"Unknown option " + quoted(argument)};
 }
 
 // Which options are given, with their values as typed; every fault of form (an unknown option,
 // one given twice, a missing value, an argument that is no option) is thrown here.
-Given scan(const QStringList& arguments) {
+Given scan(const std::vector<std::string>& arguments) {
   Given given;
-  for (qsizetype i = 0; i < arguments.size(); ++i) {
-    const QString* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
-    if (arguments[i] == QLatin1String("--")) {  // the end of the options, and we take no others
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
+    if (arguments[i] == "--") {  // the end of the options, and we take no others
       if (next == nullptr) break;
-      throw BadCommandLine{QStringLiteral("unexpected argument '%1'").arg(*next)};
+      throw BadCommandLine{"unexpected argument " + quoted(*next)};
     }
     Occurrence found = identify(arguments[i], next);
-    const OptionSpec& known = kOptions[static_cast<std::size_t>(found.option)];
-    const QString longName = QStringLiteral("--") + QLatin1String(known.name);
-    std::optional<QString>& slot = given[static_cast<std::size_t>(found.option)];
-    if (slot) throw BadCommandLine{QStringLiteral("%1 is given more than once").arg(longName)};
-    if (!known.takesValue) {
-      if (found.value) throw BadCommandLine{QStringLiteral("%1 takes no value").arg(longName)};
-      slot = QString();
+    std::optional<std::string>& slot = given[static_cast<std::size_t>(found.option)];
+    if (slot) throw BadCommandLine{longName(found.option) + " is given more than once"};
+    if (!spec(found.option).takesValue) {
+      if (found.value) throw BadCommandLine{longName(found.option) + " takes no value"};
+      slot = std::string();
       continue;
     }
-    // A value may start with one dash (-1,2,3; - for standard output), not with two.
-    if (!found.value && next != nullptr && !next->startsWith(QLatin1String("--"))) {
+    // A value may start with one dash (-1,2,3; - for standard output), not with two: after '='
+    // as apart, so that a forgotten value never swallows the next option.
+    if (!found.value && next != nullptr && !next->starts_with("--")) {
       found.value = *next;
       ++i;
     }
-    if (!found.value || found.value->isEmpty()) {
-      throw BadCommandLine{QStringLiteral("%1 needs %2").arg(longName, valueNeeded(found.option))};
+    if (!found.value || found.value->empty() || found.value->starts_with("--")) {
+      throw BadCommandLine{longName(found.option) + " needs " + valueNeeded(found.option)};
     }
     slot = found.value;
   }
@@ -233,27 +245,24 @@ Given scan(const QStringList& arguments) {
 }
 
 Options readOptions(const Given& given) {
-  const auto value = [&](int option) -> const std::optional<QString>& {
+  const auto value = [&](int option) -> const std::optional<std::string>& {
     return given[static_cast<std::size_t>(option)];
   };
   Options options;
-  if (value(kSeed)) {
-    options.seed = static_cast<std::uint32_t>(wholeNumber("seed", *value(kSeed), kSeeds));
-  }
+  if (value(kSeed))
+    options.seed = static_cast<std::uint32_t>(wholeNumber(kSeed, *value(kSeed), kSeeds));
   if (value(kStart)) options.start = startState(*value(kStart));
   if (value(kRender)) options.render = view(*value(kRender));
   if (value(kRunsOption)) {
-    options.runs = static_cast<int>(wholeNumber("runs", *value(kRunsOption), kRuns));
+    options.runs = static_cast<int>(wholeNumber(kRunsOption, *value(kRunsOption), kRuns));
   }
   if (value(kScaleOption)) {
-    options.scale = static_cast<int>(wholeNumber("scale", *value(kScaleOption), kScales));
+    options.scale = static_cast<int>(wholeNumber(kScaleOption, *value(kScaleOption), kScales));
   }
   if (!options.render && (value(kOutput) || value(kRunsOption) || value(kScaleOption))) {
-    throw BadCommandLine{QStringLiteral("--output, --runs and --scale go with --render")};
+    throw BadCommandLine{"--output, --runs and --scale go with --render"};
   }
-  if (options.render && !value(kOutput)) {
-    throw BadCommandLine{QStringLiteral("--render needs --output FILE.png")};
-  }
+  if (options.render && !value(kOutput)) throw BadCommandLine{"--render needs --output FILE.png"};
   if (value(kOutput)) {
     options.output = *value(kOutput);
     checkOutputName(options.output);
@@ -263,13 +272,13 @@ Options readOptions(const Given& given) {
 
 }  // namespace
 
-std::variant<Options, Answer> parseCommandLine(const QStringList& arguments) {
+std::variant<Options, Answer> parseCommandLine(const std::vector<std::string>& arguments) {
   try {
     const Given given = scan(arguments);
     if (given[kHelpOption]) {
-      return Answer{0, QLatin1String(kUsage) + QLatin1Char('\n') + QLatin1String(kHelp)};
+      return Answer{0, std::string(kUsage) + '\n' + kHelp + toolkitHelp() + '\n' + kStatuses};
     }
-    if (given[kVersionOption]) return Answer{0, QStringLiteral("kestavon " KESTAVON_VERSION "\n")};
+    if (given[kVersionOption]) return Answer{0, "kestavon " KESTAVON_VERSION "\n"};
     return readOptions(given);
   } catch (const BadCommandLine& bad) {
     return badCommandLine(bad.message);
@@ -277,23 +286,17 @@ std::variant<Options, Answer> parseCommandLine(const QStringList& arguments) {
 }
 
 int give(const Answer& answer) {
-  const QByteArray text = answer.text.toLocal8Bit();
   if (!answer.toStandardOutput()) {
-    writeAll(STDERR_FILENO, text);  // nowhere left to report a failure
+    std::fputs(answer.text.c_str(), stderr);  // nowhere left to report a failure
+    std::fflush(stderr);
     return answer.status;
   }
-  if (const std::optional<QString> failure = writeAll(STDOUT_FILENO, text)) {
-    writeAll(STDERR_FILENO,
-             "kestavon: cannot write to standard output: " + failure->toLocal8Bit() + '\n');
+  if (const std::optional<std::string> failure = writeStandardOutput(
+          {reinterpret_cast<const std::uint8_t*>(answer.text.data()), answer.text.size()})) {
+    report("cannot write to standard output: " + *failure);
     return 1;
   }
   return answer.status;
-}
-
-QStringList argumentsOf(int argc, char** argv) {
-  QStringList arguments;
-  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  return arguments;
 }
 
 }  // namespace kestavon

@@ -1,25 +1,28 @@
-#include <QtGlobal>
+#include <algorithm>
 #include <exception>
-#include <iostream>
+#include <string>
 #include <variant>
+#include <vector>
 
 #include "app/command_line.h"
+#include "app/front_end.h"
 #include "app/render.h"
-#include "app/window_start.h"
+#include "platform/messages.h"
+#include "platform/random.h"
 
 int main(int argc, char* argv[]) {
-  // The toolkit's own lines on standard error start with the program's name too.
-  qSetMessagePattern(QStringLiteral("kestavon: %{if-category}%{category}: %{endif}%{message}"));
   try {
-    const auto parsed = kestavon::parseCommandLine(kestavon::argumentsOf(argc, argv));
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    const auto parsed = kestavon::parseCommandLine(arguments);
     if (const auto* answer = std::get_if<kestavon::Answer>(&parsed)) {
       return kestavon::give(*answer);
     }
     const auto& options = std::get<kestavon::Options>(parsed);
-    return options.render ? kestavon::renderPicture(options)
-                          : kestavon::runWindow(argv[0], options);
+    if (options.render) return kestavon::renderPicture(options);
+    if (options.seed) kestavon::FixRandomSeed(*options.seed);
+    return kestavon::runWindow(argv[0], options.start);
   } catch (const std::exception& error) {  // e.g. no memory for a large --scale
-    std::cerr << "kestavon: " << error.what() << std::endl;
+    kestavon::report(error.what());
     return 1;
   }
 }

@@ -1,9 +1,8 @@
 #include "app/render.h"
 
-#include <iostream>
-
 #include "app/progress.h"
 #include "picture/png_file.h"
+#include "platform/messages.h"
 #include "platform/random.h"
 #include "platform/run_time_error.h"
 #include "plot/projection.h"
@@ -12,17 +11,10 @@
 #include "plot/trajectory.h"
 
 namespace kestavon {
-namespace {
-
-void report(const QString& line) {
-  std::cerr << "kestavon: " << line.toLocal8Bit().constData() << std::endl;
-}
-
-}  // namespace
 
 int renderPicture(const Options& options) {
   // Known before the first run: no one waits for a picture that cannot be written.
-  if (const std::optional<QString> refusal = refusalOf(options.output)) {
+  if (const std::optional<std::string> refusal = refusalOf(options.output)) {
     report(*refusal);
     return 1;
   }
@@ -42,18 +34,18 @@ int renderPicture(const Options& options) {
       }
     } catch (const RunTimeError& error) {
       progress.clear();
-      report(QString::fromLocal8Bit(error.what()));
+      report(error.what());
       failedRun = true;
     }
   }
-  if (const std::optional<QString> failure = writePng(canvas, options.output)) {
+  if (const std::optional<std::string> failure = writePng(canvas, options.output, Patience::Wait)) {
     report(*failure);
     return 1;
   }
   if (failedRun) {
-    const QString where =
-        options.toStandardOutput() ? QStringLiteral("standard output") : options.output;
-    report(QStringLiteral("the picture drawn until then was written to %1").arg(where));
+    const std::string where =
+        options.output == kStandardOutput ? "standard output" : printable(options.output);
+    report("the picture drawn until then was written to " + where);
     return 1;
   }
   return 0;

@@ -1,9 +1,10 @@
 #include "ui/application.h"
 
 #include <QMessageBox>
+#include <QSettings>
 #include <QWidget>
-#include <iostream>
 
+#include "platform/messages.h"
 #include "platform/run_time_error.h"
 #include "ui/end.h"
 
@@ -13,6 +14,12 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("kestavon"));
   setApplicationDisplayName(QString::fromLatin1(kCaption));
   setDesktopFileName(QStringLiteral("kestavon"));
+  // The program keeps nothing from one start to the next, but the toolkit's file dialog keeps its
+  // folders and history in the user's settings (QtProject.conf), even when cancelled. The user's
+  // settings are therefore put where no file can be made.
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+  }
 }
 
 // Qt delivers every event through notify, so an exception thrown by an event handler that did not
@@ -66,8 +73,7 @@ std::unique_ptr<QMessageBox> Application::makeErrorBox(const QString& text) {
 
 void Application::reportAndEnd(const QString& text) {
   silenceWindows();
-  // Every line on standard error starts with the program's name; the box keeps the caption.
-  std::cerr << "kestavon: " << text.toLocal8Bit().constData() << std::endl;
+  report(text.toStdString());
   // Without a display nobody could close the box: the report on standard error is all there is.
   const QString platform = platformName();
   if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {

@@ -4,8 +4,8 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-#include "picture/png_file.h"
 #include "ui/application.h"
+#include "ui/canvas_image.h"
 #include "ui/timing_trace.h"
 
 namespace kestavon {

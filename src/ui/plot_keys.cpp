@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 
 #include "picture/png_file.h"
 #include "ui/application.h"
+#include "ui/canvas_image.h"
 #include "ui/picture_box.h"
 
 namespace kestavon {
@@ -25,6 +27,8 @@ PlotKeys::PlotKeys(QWidget* window, PictureBox* plot)
 
 void PlotKeys::saveAs() {
   QFileDialog dialog(m_window, QStringLiteral("Save the plot"));
+  // The toolkit's own dialog: a desktop's native one may keep a list of recent files.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QStringLiteral("PNG pictures (*.png)"));
   dialog.setDefaultSuffix(QStringLiteral("png"));
@@ -33,12 +37,15 @@ void PlotKeys::saveAs() {
   saveTo(dialog.selectedFiles().constFirst());
 }
 
-std::optional<QString> PlotKeys::saveTo(const QString& path) {
-  std::optional<QString> failure = writePng(m_plot->canvas(), path);
+std::optional<std::string> PlotKeys::saveTo(const QString& path) {
+  // The name in the system's file-name encoding; a FIFO that no program reads fails at once.
+  std::optional<std::string> failure =
+      writePng(m_plot->canvas(), QFile::encodeName(path).toStdString(), Patience::Never);
   if (failure) {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kCaption),
-                    QStringLiteral("The plot was not saved: %1.").arg(*failure), QMessageBox::Ok,
-                    m_window);
+    QMessageBox box(
+        QMessageBox::Warning, QString::fromLatin1(kCaption),
+        QStringLiteral("The plot was not saved: %1.").arg(QString::fromStdString(*failure)),
+        QMessageBox::Ok, m_window);
     box.setTextFormat(Qt::PlainText);
     box.exec();
   } else {

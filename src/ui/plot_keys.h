@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -25,7 +26,7 @@ class PlotKeys : public QObject {
   // Ctrl+S: asks for a file name, then saves there.
   void saveAs();
   // Saves the plot to `path`; on failure shows the reason in a message box and returns it.
-  std::optional<QString> saveTo(const QString& path);
+  std::optional<std::string> saveTo(const QString& path);
   // Where the next Ctrl+S dialog opens.
   QString saveFolder() const;
   // Ctrl+C.

@@ -8,9 +8,14 @@ temporary folder, and the refused ones: a directory, a socket, a terminal), help
 standard output and failing to get there. Then: --render with a seed (the same seed twice gives
 the same file, another seed another picture), the same picture whatever the locale and whatever
 spaces surround --start's numbers, a run-time error (status 1, the report, the picture still
-written and where), a write that fails (the file that was there stays whole, no temporary file is
-left), the progress on a terminal and its absence on a pipe, Ctrl+C, and the window without a
-display (status 1, one line naming the display and how to get a picture anyway, no signal).
+written and where), writes that fail (a file size limit, and a real full disk: a small tmpfs,
+mounted when run as root; the file that was there stays whole, a new one is not left cut off, no
+temporary file is left), outputs refused before the first run (nothing rendered: no progress
+shown), a reader that closes standard output early (quiet, by SIGPIPE), the progress on a
+terminal and its absence on a pipe, Ctrl+C, and the window without a display (status 1, one line
+naming the display and how to get a picture anyway, no signal). File names are bytes: a name
+that is not UTF-8 beside its U+FFFD twin, and every line on standard error starts with kestavon:
+whatever control characters a value holds.
 
 Usage: command_line_test.py KESTAVON. LOCPATH may name a folder with a de_DE.UTF-8 locale.
 """
@@ -29,7 +34,8 @@ import time
 
 FAILURES = []
 PNG = b"\x89PNG\r\n\x1a\n"
-USAGE = "Usage: kestavon"
+USAGE = "kestavon: Usage: kestavon"
+ROOT = os.geteuid() == 0
 
 
 def check(condition, what):
@@ -73,14 +79,24 @@ def outputs(folder):
             "old": os.path.join(folder, "old.png"), "link": os.path.join(folder, "link"),
             "linked": os.path.join(folder, "linked.png"),
             "file link": os.path.join(folder, "file-link.png"),
-            "text": os.path.join(folder, "notes.txt"), "block": os.path.join(folder, "block.png")}
-    for name in ("dir", "dir.png"):
+            "text": os.path.join(folder, "notes.txt"), "block": os.path.join(folder, "block.png"),
+            # Names are bytes: \xe9 is no UTF-8, and no text conversion may make it its twin
+            # U+FFFD; a folder may have such a name too.
+            "latin": os.path.join(folder, os.fsdecode(b"\xe9.png")),
+            "twin": os.path.join(folder, "\ufffd.png"),
+            "cafe": os.path.join(folder, os.fsdecode(b"caf\xe9")),
+            # As long as a name may be: its temporary file beside it needs a shorter one.
+            "long": os.path.join(folder, "l" * 247 + ".png"), "owned": os.path.join(folder, "owned.png")}
+    for name in ("dir", "dir.png", "cafe"):
         os.mkdir(made[name])
     os.mkfifo(made["fifo"])
     os.symlink(made["fifo"], made["link"])
-    for name in ("old", "linked", "text"):
+    for name in ("old", "linked", "text", "twin", "owned"):
         with open(made[name], "wb") as old:
             old.write(b"an earlier picture")
+    if ROOT:  # a file of another user, which replacing it as root must leave that user's
+        os.chown(made["owned"], 1234, 5678)
+        os.chmod(made["owned"], 0o640)
     os.symlink(made["linked"], made["file link"])
     listener = socket.socket(socket.AF_UNIX)
     listener.bind(made["sock"])
@@ -108,6 +124,25 @@ def written_through_link(result, folder, made, reader):
                                                                           reader)
 
 
+def twin_untouched(result, folder, made, reader):
+    with open(made["twin"], "rb") as twin:
+        return twin.read() == b"an earlier picture" and png_file(made["latin"])(result, folder,
+                                                                               made, reader)
+
+
+def replaced_twice(result, folder, made, reader):
+    again = run(result.args[0], *result.args[1:])
+    return again.returncode == 0 and png_file(made["long"])(result, folder, made, reader) and \
+        not [name for name in os.listdir(folder) if name.startswith(".kestavon")]
+
+
+def owner_kept(result, folder, made, reader):
+    status = os.stat(made["owned"])
+    return png_file(made["owned"])(result, folder, made, reader) and \
+        (not ROOT or (status.st_uid, status.st_gid, stat.S_IMODE(status.st_mode)) ==
+         (1234, 5678, 0o640))
+
+
 def png_in_fifo(result, folder, made, reader):
     return reader.received().startswith(PNG) and stat.S_ISFIFO(os.lstat(made["fifo"]).st_mode)
 
@@ -131,8 +166,10 @@ def command_lines(program, folder):
     bad = (2, None)  # a bad command line: the usage follows its first line
     cases = [
         # Options and their values.
-        (["--frobnicate"], *bad, "Unknown option 'frobnicate'"),
+        (["--frobnicate"], *bad, "Unknown option '--frobnicate'"),
         (["-x"], *bad, "Unknown option '-x'"),
+        (["--=", "--seed", "1"], *bad, "Unknown option '--='"),
+        (["--seed", "5\n"], *bad, "--seed: '5\\n' is not a whole number from 0 to 4294967295"),
         (["picture.png"], *bad, "unexpected argument 'picture.png'"),
         (["--", "picture.png"], *bad, "unexpected argument 'picture.png'"),
         (["--seed"], *bad, "--seed needs a whole number from 0 to 4294967295"),
@@ -158,6 +195,7 @@ def command_lines(program, folder):
         (["--render", "xy"], *bad, "--render needs --output FILE.png"),
         (["--render", "xy", "--output="], *bad, "--output needs a file"),
         (["--output", "--seed", "5"], *bad, "--output needs a file"),
+        (["--render", "xy", "--output=--x.png"], *bad, "--output needs a file"),
         (["--render", "XY", "--output", new], *bad, "--render: 'XY' is not a view: xy or 3d"),
         (["--output", new], *bad, "--output, --runs and --scale go with --render"),
         (["--scale", "2"], *bad, "--output, --runs and --scale go with --render"),
@@ -191,18 +229,27 @@ def command_lines(program, folder):
          "character device", still("sock", stat.S_ISSOCK)),
         (render + [os.path.join(made["old"], "x.png")], 1, None,
          f"cannot write {made['old']}/x.png: Not a directory", None),
+        (render + [os.path.join(folder, "line\nbreak", "x.png")], 1, None,
+         f"cannot write {folder}/line\\nbreak/x.png: No such file or directory", None),
+        (render + [os.path.join(made["cafe"], "none", "x.png")], 1, None,
+         f"cannot write {folder}/caf\\xe9/none/x.png: No such file or directory", None),
         # Outputs written.
         (render + [os.path.join(folder, "NEW.PNG")], 0, None, None,
          png_file(os.path.join(folder, "NEW.PNG"))),
         (render + [made["file link"]], 0, None, None, written_through_link),
         (render + [made["old"], "--runs", "2"], 0, None, None, png_file(made["old"])),
+        (render + [made["latin"]], 0, None, None, twin_untouched),
+        (render + [os.path.join(made["cafe"], "x.png")], 0, None, None,
+         png_file(os.path.join(made["cafe"], "x.png"))),
+        (render + [made["long"]], 0, None, None, replaced_twice),
+        (render + [made["owned"]], 0, None, None, owner_kept),
         (["--render=3d", "--output=-"], 0, None, None, png_on_stdout),
         (render + [made["fifo"]], 0, None, None, png_in_fifo),
         (render + [made["link"]], 0, None, None, png_in_fifo),
         # Help and version.
-        (["--help"], 0, USAGE, None, None),
+        (["--help"], 0, "Usage: kestavon", None, None),
         (["-v"], 0, "kestavon 1.0", None, None),
-        (["--help", "--seed", "x"], 0, USAGE, None, None),
+        (["--help", "--seed", "x"], 0, "Usage: kestavon", None, None),
     ]
     if devices:
         cases += [
@@ -220,10 +267,11 @@ def command_lines(program, folder):
             else None
         result = run(program, *arguments)
         out = result.stdout.decode(errors="replace")
-        lines = result.stderr.decode().splitlines()
+        lines = result.stderr.decode("utf-8", "backslashreplace").splitlines()
         if status == 2:
             fine = (lines[:1] == ["kestavon: " + stderr_first] and out == "" and
                     any(line.startswith(USAGE) for line in lines) and
+                    all(line.startswith("kestavon: ") for line in lines) and
                     sorted(os.listdir(folder)) == before)
         else:
             fine = (out.startswith(stdout_first or "") and
@@ -297,28 +345,84 @@ def run_time_error(program, folder):
 
 
 def failed_write(program, folder):
-    path = os.path.join(folder, "kept.png")
-    with open(path, "wb") as existing:
-        existing.write(b"an earlier picture")
-    result = run(program, "--render", "xy", "--output", path, "--scale", "2",
-                 limit_file_size=4096)
-    with open(path, "rb") as kept:
-        whole = kept.read() == b"an earlier picture"
-    leftovers = [name for name in os.listdir(folder) if name.startswith("kept.png")]
-    check(result.returncode == 1 and whole and leftovers == ["kept.png"] and
-          result.stderr.decode().strip() == f"kestavon: cannot write {path}: File too large",
-          f"a write that fails: status 1, names the file, the old file whole, nothing left over "
-          f"({result.returncode}, {result.stderr.strip()}, {leftovers})")
-    result = run(program, "--render", "xy", "--output", os.path.join(folder, "none", "x.png"))
-    check(result.returncode == 1 and b"none/x.png" in result.stderr,
-          f"a folder that does not exist: status 1 ({result.stderr.strip()})")
+    """Writes that fail at the disk: a file size limit, and a real filesystem too small for the
+    picture (a tmpfs of 12 KiB, mounted as root). An existing file stays whole, a new one is not
+    left cut off, nothing is left over, and the message names the file and the system's reason."""
+    limited = os.path.join(folder, "limited")
+    os.mkdir(limited)
+    places = [(limited, 4096, "File too large")]
+    tiny = os.path.join(folder, "tiny")
+    os.mkdir(tiny)
+    mounted = ROOT and subprocess.run(["mount", "-t", "tmpfs", "-o", "size=12k", "tmpfs", tiny],
+                                      capture_output=True).returncode == 0
+    if mounted:
+        places.append((tiny, None, "No space left on device"))
+    else:
+        print("skipped: no tmpfs mounted for a full disk (needs root and mount)")
+    try:
+        for place, size_limit, reason in places:
+            kept = os.path.join(place, "keep.png")
+            with open(kept, "wb") as existing:  # 8 KiB of the tmpfs's 12
+                existing.write(b"an earlier picture".ljust(7000, b"."))
+            for name in ("keep.png", "new.png"):
+                path = os.path.join(place, name)
+                result = run(program, "--render", "xy", "--seed", "1", "--output", path,
+                             limit_file_size=size_limit)
+                with open(kept, "rb") as old:
+                    whole = old.read().startswith(b"an earlier picture")
+                check(result.returncode == 1 and whole and os.listdir(place) == ["keep.png"] and
+                      result.stderr.decode() == f"kestavon: cannot write {path}: {reason}\n",
+                      f"{reason}, {name}: status 1, the old file whole, nothing else left "
+                      f"({result.returncode}, {result.stderr!r}, {os.listdir(place)})")
+    finally:
+        if mounted:
+            subprocess.run(["umount", tiny], check=True)
 
 
-def on_terminal(program, *arguments):
+def refused_before_runs(program, folder):
+    """Outputs refused at once: status 1, one line, and not one of the 1000 runs begun (a run shows
+    its number on a terminal). A user who is not root meets folders and files it may not write."""
+    locked = os.path.join(folder, "locked")
+    os.mkdir(locked)
+    read_only = os.path.join(folder, "read-only.png")
+    with open(read_only, "wb") as file:
+        file.write(b"an earlier picture")
+    os.chmod(folder, 0o755)  # for the user nobody
+    os.chmod(read_only, 0o444)
+    cases = [(os.path.join(folder, "none", "x.png"), "No such file or directory", None),
+             (os.path.join(folder, "n" * 252 + ".png"), "File name too long", None)]
+    if ROOT:
+        nobody = lambda: (os.setgid(65534), os.setuid(65534))  # noqa: E731
+        cases += [(os.path.join(locked, "x.png"), "Permission denied", nobody),
+                  (read_only, "Permission denied", nobody)]
+    else:
+        print("skipped: folders and files another user may not write (needs root)")
+    for output, reason, user in cases:
+        status, shown = on_terminal(program, "--render", "3d", "--runs", "1000", "--scale", "8",
+                                    "--output", output, user=user)
+        check(status == 1 and shown == f"kestavon: cannot write {output}: {reason}\r\n",
+              f"refused before any run: {reason} ({status}, {shown!r})")
+
+
+def closed_pipe(program):
+    """A reader that takes 100 bytes and goes, as `| head -c 100`: the program ends quietly, by
+    SIGPIPE once a write finds the pipe closed, whatever the picture's size."""
+    for scale, statuses in (("1", (0, -signal.SIGPIPE)), ("8", (-signal.SIGPIPE,))):
+        process = subprocess.Popen([program, "--render", "xy", "--scale", scale, "--output", "-"],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        process.stdout.read(100)
+        process.stdout.close()
+        err = process.stderr.read()
+        status = process.wait(timeout=120)
+        check(status in statuses and err == b"",
+              f"standard output closed after 100 bytes, scale {scale}: quiet ({status}, {err!r})")
+
+
+def on_terminal(program, *arguments, user=None):
     """Runs the program with standard error on a pseudo-terminal; returns status and what it got."""
     main, other = pty.openpty()
     process = subprocess.Popen([program, *arguments], stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=other)
+                               stdout=subprocess.DEVNULL, stderr=other, preexec_fn=user)
     os.close(other)
     received = b""
     while True:
@@ -404,6 +508,9 @@ def main():
         failed_write(program, folder)
         progress(program, folder)
         interrupted(program, folder)
+    with tempfile.TemporaryDirectory() as folder:
+        refused_before_runs(program, folder)
+    closed_pipe(program)
     no_display(program)
     print(f"{len(FAILURES)} failed")
     return 1 if FAILURES else 0

@@ -12,9 +12,11 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -29,10 +31,10 @@
 #include <thread>
 #include <vector>
 
-#include "picture/png_file.h"
 #include "shown_pixels.h"
 #include "support/logical_owner.h"
 #include "ui/application.h"
+#include "ui/canvas_image.h"
 #include "ui/frm_kestavon.h"
 #include "ui/plot_keys.h"
 
@@ -86,11 +88,13 @@ QScreen* screenOfRatio(qreal ratio) {
   return nullptr;
 }
 
-// Closes the next modal dialog when it shows, and keeps its class, its text (a message box's) and
-// its folder (a file dialog's).
+// Answers the next modal dialog when it shows, and keeps its class, its text (a message box's) and
+// its folder (a file dialog's): cancels it, or accepts a file dialog with the name it offers.
 class DialogCloser : public QObject {
  public:
-  DialogCloser() { QTimer::singleShot(50, this, &DialogCloser::poll); }
+  explicit DialogCloser(bool acceptFile = false) : m_accept(acceptFile) {
+    QTimer::singleShot(50, this, &DialogCloser::poll);
+  }
   QByteArray seen;
   QString text;
   QString folder;
@@ -100,15 +104,47 @@ class DialogCloser : public QObject {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       seen = modal->metaObject()->className();
       if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
-      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-        folder = files->directory().absolutePath();
+      auto* files = qobject_cast<QFileDialog*>(modal);
+      if (files != nullptr) folder = files->directory().absolutePath();
+      if (files != nullptr && m_accept) {
+        static_cast<QDialog*>(files)->accept();  // QFileDialog::accept, through the base
+      } else {
+        qobject_cast<QDialog*>(modal)->reject();
       }
-      qobject_cast<QDialog*>(modal)->reject();
       return;
     }
     QTimer::singleShot(50, this, &DialogCloser::poll);
   }
+
+  bool m_accept;
 };
+
+// Everything in a folder and below it, hidden files included.
+QStringList everythingIn(const QString& folder) {
+  QStringList found;
+  QDirIterator entries(folder,
+                       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDirIterator::Subdirectories);
+  while (entries.hasNext()) found << QDir(folder).relativeFilePath(entries.next());
+  found.sort();
+  return found;
+}
+
+// The bytes of the picture that `kestavon --render xy --start kStart --scale K` writes.
+QByteArray rendered(int scale) {
+  QTemporaryDir folder;
+  QProcess program;
+  program.start(KESTAVON_PROGRAM, {"--render", "xy", "--start", "0.25,0.5,0.125", "--scale",
+                                   QString::number(scale), "--output", folder.filePath("r.png")});
+  if (!program.waitForFinished(60000) || program.exitCode() != 0) return {};
+  QFile picture(folder.filePath("r.png"));
+  return picture.open(QIODevice::ReadOnly) ? picture.readAll() : QByteArray();
+}
+
+QByteArray contentsOf(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 }  // namespace
 
@@ -241,8 +277,11 @@ void PictureBoxTest::densityChangeKeepsEveryLogicalPixel() {
   QCOMPARE(wrong, 0);
 }
 
-// Ctrl+C copies the canvas; a save writes it as PNG; a save that fails says why and keeps the
-// drawing; Ctrl+S asks for a file name.
+// Ctrl+C copies the canvas. Ctrl+S opens its dialog in the home folder; opened and cancelled,
+// then used, the dialog leaves nothing there but the picture (the test's HOME is its own, see
+// main), and the picture is the one --render makes, byte for byte, at a whole device pixel ratio.
+// A save that fails says why and keeps the drawing; the dialog then opens where the last save that
+// succeeded went.
 void PictureBoxTest::saveAndCopy() {
   const auto window = shownWindow();
   auto* picGraph = window->findChild<PictureBox*>("picGraph");
@@ -262,18 +301,26 @@ void PictureBoxTest::saveAndCopy() {
     QVERIFY(QTest::qWaitForWindowActive(window.get(), 10000));
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
   };
+  const QString home = QDir::homePath();
+  const QStringList homeBefore = everythingIn(home);
   {
-    DialogCloser closeDialog;
+    DialogCloser cancel;
     pressSave();
-    QCOMPARE(closeDialog.seen, QByteArray("QFileDialog"));
-    QCOMPARE(closeDialog.folder, QDir::homePath());
+    QCOMPARE(cancel.seen, QByteArray("QFileDialog"));
+    QCOMPARE(cancel.folder, home);
   }
+  {
+    DialogCloser accept(true);
+    pressSave();
+    QCOMPARE(accept.seen, QByteArray("QFileDialog"));
+  }
+  const QString saved = QDir(home).filePath("kestavon.png");
+  QCOMPARE(everythingIn(home), QStringList(homeBefore) << "kestavon.png");
+  QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32), drawn);
+  const qreal ratio = window->devicePixelRatioF();
+  if (ratio == std::floor(ratio)) QCOMPARE(contentsOf(saved), rendered(static_cast<int>(ratio)));
 
   QTemporaryDir folder;
-  const QString saved = folder.filePath("plot.png");
-  QVERIFY(!keys->saveTo(saved).has_value());
-  QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32), drawn);
-
   DialogCloser closeBox;
   const auto failure = keys->saveTo(folder.filePath("missing/plot.png"));
   QVERIFY(failure.has_value());
@@ -281,17 +328,20 @@ void PictureBoxTest::saveAndCopy() {
   QVERIFY2(closeBox.text.contains(folder.filePath("missing/plot.png")), qPrintable(closeBox.text));
   QCOMPARE(kestavon::canvasImage(picGraph->canvas()), drawn);
 
-  // The dialog opens where the last save that succeeded went.
+  QVERIFY(!keys->saveTo(folder.filePath("plot.png")).has_value());
   DialogCloser closeDialog;
   pressSave();
   QCOMPARE(closeDialog.seen, QByteArray("QFileDialog"));
   QCOMPARE(closeDialog.folder, QDir(folder.path()).absolutePath());
 }
 
-// Ctrl+S writes into a FIFO (for its reader) and never replaces it; a folder is refused.
+// Ctrl+S writes into a FIFO (for its reader) and never replaces it; a FIFO that no program reads,
+// or whose reader stops reading, fails at once or after a moment, with the reason, instead of
+// freezing the window; a folder is refused.
 void PictureBoxTest::saveWritesStreamsAndRefusesFolders() {
   const auto window = shownWindow();
   auto* keys = window->findChild<kestavon::PlotKeys*>();
+  click(*window, "cmdXY");  // a picture larger than the smallest pipe
   const QImage drawn = kestavon::canvasImage(window->findChild<PictureBox*>()->canvas());
   QTemporaryDir folder;
   const QByteArray fifo = QFile::encodeName(folder.filePath("fifo"));
@@ -304,12 +354,29 @@ void PictureBoxTest::saveWritesStreamsAndRefusesFolders() {
   const auto failure = keys->saveTo(QFile::decodeName(fifo));
   if (failure) ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // lets the reader go
   reader.join();
-  QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+  QVERIFY2(!failure, failure.value_or("").c_str());
   QCOMPARE(
       QImage::fromData(QByteArray::fromStdString(received)).convertToFormat(QImage::Format_RGB32),
       drawn);
   struct stat status {};
   QVERIFY(::stat(fifo.constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+
+  {
+    DialogCloser closeBox;
+    const auto unread = keys->saveTo(QFile::decodeName(fifo));
+    QVERIFY(unread.has_value() && unread->ends_with(": no program is reading it"));
+    QVERIFY2(closeBox.text.contains("no program is reading it"), qPrintable(closeBox.text));
+  }
+  {
+    // A reader that never reads, with a pipe smaller than the picture.
+    const int stalled = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(stalled >= 0 && ::fcntl(stalled, F_SETPIPE_SZ, 4096) >= 0);
+    DialogCloser closeBox;
+    const auto stopped = keys->saveTo(QFile::decodeName(fifo));
+    ::close(stalled);
+    QVERIFY2(stopped.has_value() && stopped->ends_with(": the program reading it stopped reading"),
+             stopped.value_or("saved").c_str());
+  }
 
   DialogCloser closeBox;
   QVERIFY(keys->saveTo(folder.path()).has_value());
@@ -319,6 +386,12 @@ void PictureBoxTest::saveWritesStreamsAndRefusesFolders() {
 }
 
 int main(int argc, char* argv[]) {
+  // A home folder of the test's own, where the toolkit would keep what it keeps of a user's.
+  const QTemporaryDir home;
+  qputenv("HOME", QFile::encodeName(home.path()));
+  for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) {
+    qunsetenv(variable);
+  }
   kestavon::Application app(argc, argv);
   PictureBoxTest test;
   return QTest::qExec(&test, argc, argv);

@@ -1,13 +1,20 @@
-#include "app/missing_display.h"
+#include "ui/missing_display.h"
 
 #include <xcb/xcb.h>
 
 #include <QString>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
+#include "platform/messages.h"
+
 namespace kestavon {
+namespace {
+
+bool starting = false;
+
+}  // namespace
 
 std::optional<std::string> missingDisplay() {
   // The toolkit starts the first platform that QT_QPA_PLATFORM names (options after ':'), and X11
@@ -27,22 +34,23 @@ std::optional<std::string> missingDisplay() {
   xcb_disconnect(connection);
   if (answers) return std::nullopt;
   const std::string_view display = environment("DISPLAY");
-  return "kestavon: cannot open " +
+  return "cannot open " +
          (display.empty() ? std::string("a display: DISPLAY is not set")
                           : "the display \"" + std::string(display) + "\"") +
          ". Without a screen, make a picture with --render (e.g. --render xy --output plot.png), "
          "or open the window in a virtual display: install xvfb and use xvfb-run.";
 }
 
-void endOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-  if (type != QtFatalMsg) {
-    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
-    return;
+void setStarting(bool isStarting) { starting = isStarting; }
+
+void toolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    report((starting ? "cannot start the window: " : "the toolkit failed: ") +
+           text.simplified().toStdString());
+    std::_Exit(1);
   }
-  std::fprintf(stderr, "kestavon: cannot start the window: %s\n",
-               text.simplified().toLocal8Bit().constData());
-  std::fflush(stderr);
-  std::_Exit(1);
+  const bool named = context.category != nullptr && std::strcmp(context.category, "default") != 0;
+  report((named ? std::string(context.category) + ": " : std::string()) + text.toStdString());
 }
 
 }  // namespace kestavon

@@ -12,9 +12,11 @@ namespace kestavon {
 // Asks the X server itself, before the application object is made.
 std::optional<std::string> missingDisplay();
 
-// A message handler for the making of the application object: the toolkit aborts after a fatal
-// message, which it sends when it can start no platform; this one ends the program with status 1
-// after one line instead.
-void endOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& text);
+// The toolkit's messages, each on one line of standard error through report(). The toolkit aborts
+// after a fatal message, which it sends when it can start no platform; this handler ends the
+// program with status 1 after the line instead. `starting` says whether the application object is
+// being made.
+void toolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text);
+void setStarting(bool starting);
 
 }  // namespace kestavon
