@@ -59,7 +59,11 @@ std::optional<std::string> followLinks(std::string name, int& error) {
       return std::nullopt;
     }
     const std::string linked(target, static_cast<std::size_t>(length));
-    name = linked.starts_with('/') ? linked : folderPart(name) + linked;
+    if (linked.starts_with('/')) {
+      name = linked;
+    } else {
+      name = folderPart(name).append(linked);
+    }
   }
   error = ELOOP;
   return std::nullopt;
@@ -161,17 +165,9 @@ Destination destinationOf(const std::string& name) {
   struct stat status {};
   if (::stat(path->c_str(), &status) == 0) return existing(*path, status);
   if (errno != ENOENT) return refused(reason(errno));
-  // A new file: its folder must be there to take it.
-  const std::string folder = folderOf(*path);
-  std::string refusal;
-  if (::stat(folder.c_str(), &status) != 0) {
-    refusal = reason(errno);
-  } else if (!S_ISDIR(status.st_mode)) {
-    refusal = reason(ENOTDIR);
-  } else if (!mayWrite(folder, W_OK | X_OK)) {
-    refusal = reason(errno);
-  }
-  return {DestinationKind::File, *path, refusal};
+  // A new file: its folder must take it. (Were the folder not one, stat would have said so.)
+  if (!mayWrite(folderOf(*path), W_OK | X_OK)) return {DestinationKind::File, *path, reason(errno)};
+  return {DestinationKind::File, *path, {}};
 }
 
 std::optional<std::string> replaceFile(const std::string& path,

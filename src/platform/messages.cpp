@@ -57,12 +57,10 @@ std::string printable(std::string_view bytes) {
       text += "\\t";
     } else if (lead == '\r') {
       text += "\\r";
-    } else if (lead < 0x20 || lead == 0x7F) {
-      appendHexByte(text, "\\x", lead);
-    } else if (lead < 0x80) {
+    } else if (lead >= 0x20 && lead < 0x7F) {
       text += static_cast<char>(lead);
-    } else if (const std::size_t length = utf8Length(bytes); length == 0) {
-      appendHexByte(text, "\\x", lead);
+    } else if (const std::size_t length = lead < 0x80 ? 0 : utf8Length(bytes); length == 0) {
+      appendHexByte(text, "\\x", lead);  // C0 controls, DEL, and bytes that are not UTF-8
     } else if (lead == 0xC2 && static_cast<std::uint8_t>(bytes[1]) < 0xA0) {
       appendHexByte(text, "\\u00", static_cast<std::uint8_t>(bytes[1]));  // C1: U+0080..U+009F
       taken = length;

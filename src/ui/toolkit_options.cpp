@@ -62,9 +62,9 @@ std::optional<std::string> toolkitOptionMessage(const std::string& argument,
                !next->starts_with('-') && !next->empty()) {
       value = *next;
     }
-    const std::string variable(option.variable);
-    return head + ": set " + variable + " in the environment instead, e.g. " + variable + "=" +
-           value + " kestavon ...";
+    std::string message = head;
+    message.append(": set ").append(option.variable).append(" in the environment instead, e.g. ");
+    return message.append(option.variable).append("=").append(value).append(" kestavon ...");
   }
   return std::nullopt;
 }
