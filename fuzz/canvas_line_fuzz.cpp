@@ -10,9 +10,13 @@
 //   - every pixel is black or the segment's colour (nothing else is written; AddressSanitizer
 //     catches a write outside the buffer);
 //   - a segment with a non-finite end draws nothing;
+//   - an end on the canvas lights the pixel that holds it, as that point drawn alone does: the
+//     canvas converts twips to pixels once, in single precision, whether it clips or not;
 //   - with both ends within 1e9 pixels of the origin, every lit pixel lies within the segment's
-//     bounding box grown by a pixel and within 1.3 pixels of the segment, no more pixels are lit
-//     than its longer side spans, and the segment is visible wherever it crosses the canvas.
+//     bounding box grown by a pixel and within 0.5 + sqrt(1/2) pixels of the segment (each end
+//     moves less than sqrt(1/2) to the corner of its pixel, and the line between those strays
+//     less than half a pixel), no more pixels are lit than its longer side spans, and the segment
+//     is visible wherever it crosses the canvas.
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include "fuzz_input.h"
 #include "plot/raster_canvas.h"
@@ -31,6 +36,8 @@ using kestavon::RasterCanvas;
 
 constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr double kModerate = 1e9;  // pixels; beyond this a double places the line only roughly
+// How far a lit pixel's centre may lie from the segment, with room for the clip's rounding.
+constexpr double kStray = 0.5 + 0.70710678118654752 + 1e-6;
 constexpr int kMaxSegments = 32;
 
 // The canvas's shifts, in twips.
@@ -90,10 +97,16 @@ void checkSegment(const RasterCanvas& canvas, float x1, float y1, float x2, floa
     return;
   }
 
-  // The ends in pixels, in double as exactly as the inputs allow.
-  const double scale = canvas.twipsPerPixel();
+  // The ends in pixels, converted as the canvas converts them.
+  const float scale = canvas.twipsPerPixel();
   const double ax = (x1 + shift.x) / scale, ay = (y1 + shift.y) / scale;
   const double bx = (x2 + shift.x) / scale, by = (y2 + shift.y) / scale;
+  for (const auto& [u, v] : {std::pair{ax, ay}, std::pair{bx, by}}) {
+    if (argb != kBlack && u >= 0 && u < width && v >= 0 && v < height &&
+        canvas.pixel(static_cast<int>(u), static_cast<int>(v)) == kBlack) {
+      fail("an end on the canvas is not where that point alone is drawn", x1, y1, x2, y2, canvas);
+    }
+  }
   if (!(std::abs(ax) <= kModerate && std::abs(ay) <= kModerate && std::abs(bx) <= kModerate &&
         std::abs(by) <= kModerate)) {
     return;
@@ -110,7 +123,7 @@ void checkSegment(const RasterCanvas& canvas, float x1, float y1, float x2, floa
       if (x < left || x > right || y < top || y > bottom) {
         fail("a pixel outside the segment's bounding box was lit", x1, y1, x2, y2, canvas);
       }
-      if (distanceToSegment(x + 0.5, y + 0.5, ax, ay, bx, by) > 1.3) {
+      if (distanceToSegment(x + 0.5, y + 0.5, ax, ay, bx, by) > kStray) {
         fail("a pixel far from the segment was lit", x1, y1, x2, y2, canvas);
       }
     }

@@ -106,11 +106,17 @@ std::optional<RasterCanvas::PixelSegment> RasterCanvas::pixelsOfAnyEnds(float x1
     return PixelSegment{static_cast<int>(u1), static_cast<int>(v1), static_cast<int>(u2),
                         static_cast<int>(v2)};
   }
-  // An end off the canvas, or not finite: clipped in double, so that no coordinate of the float
-  // range overflows on the way to pixels.
-  const double scale = m_twipsPerPixel;
-  return clip((x1 + m_shiftX) / scale, (y1 + m_shiftY) / scale, (x2 + m_shiftX) / scale,
-              (y2 + m_shiftY) / scale);
+  // An end off the canvas, or not finite: clipped in double, from the same conversion, so that an
+  // end on the canvas lights the pixel it lights alone.
+  return clip(widened(u1, x1, m_shiftX), widened(v1, y1, m_shiftY), widened(u2, x2, m_shiftX),
+              widened(v2, y2, m_shiftY));
+}
+
+double RasterCanvas::widened(float pixels, float twips, float shift) const {
+  if (std::isinf(pixels) && std::isfinite(twips)) {
+    return (static_cast<double>(twips) + shift) / m_twipsPerPixel;
+  }
+  return pixels;
 }
 
 // Cohen-Sutherland, in double. Each clip moves an end onto the boundary it lies beyond: that

@@ -95,13 +95,18 @@ class RasterCanvas final : public PlotSurface {
   }
   bool inside(int x, int y) const { return x >= 0 && x < m_width && y >= 0 && y < m_height; }
 
-  // The coordinate in pixels of a position along a side: the one conversion of twips to pixels.
+  // The coordinate in pixels of a position along a side: the one conversion of twips to pixels,
+  // for the whole-twip tables, for ends on the canvas and for ends that a clip moves alike.
   static float toPixels(float twips, float shift, float twipsPerPixel) {
     return (twips + shift) / twipsPerPixel;
   }
+  // A coordinate from toPixels, widened for the clip. Where the float overflowed (a finite
+  // coordinate of more than about 10^38 twips on a canvas finer than a twip a pixel), no float
+  // can disagree with the double computed instead.
+  double widened(float pixels, float twips, float shift) const;
   WholeTwips wholeTwipsAlong(int pixels, float shift) const;
 
-  // The pixels of any ends, each converted with a division, and clipped to the canvas grown by a
+  // The pixels of any ends, each converted with toPixels, and clipped to the canvas grown by a
   // pixel on each side; nothing when the segment misses it or an end is not finite.
   std::optional<PixelSegment> pixelsOfAnyEnds(float x1, float y1, float x2, float y2) const;
   std::optional<PixelSegment> clip(double u1, double v1, double u2, double v2) const;

@@ -201,51 +201,61 @@ namespace kestavon {
 namespace {
 
 struct ConversionCase : testing_support::NamedCase {
-  float twipsPerPixel, shiftX, shiftY;
+  float ratio, shiftX, shiftY;  // the shifts in twips
 };
 
 class RasterCanvasWholeTwipTest : public testing::TestWithParam<ConversionCase> {};
 
 // A point at whole twips, as a run draws them, lights the pixel that holds its coordinates
 // (twips + shift) / twipsPerPixel in single precision, or nothing off the canvas: for every whole
-// twip along and around each side of a small canvas.
+// twip along and around each side of a small canvas, at the device pixel ratios most screens
+// have. A segment from that point to one far off the canvas, clipped, ends in the same pixel.
 TEST_P(RasterCanvasWholeTwipTest, LightsThePixelThatHoldsThePoint) {
   const ConversionCase& c = GetParam();
-  RasterCanvas canvas(60, 40, c.twipsPerPixel, c.shiftX, c.shiftY);
-  const auto pixelOf = [&c](int twips, float shift) {
-    const float position = (static_cast<float>(twips) + shift) / c.twipsPerPixel;
+  const float twipsPerPixel = kTwips / c.ratio;
+  RasterCanvas canvas(60, 40, twipsPerPixel, c.shiftX, c.shiftY);
+  const auto pixelOf = [twipsPerPixel](int twips, float shift) {
+    const float position = (static_cast<float>(twips) + shift) / twipsPerPixel;
     return position < 0 ? -1 : static_cast<int>(position);
   };
-  const int fixedX = 40, fixedY = 25;  // on the canvas at every scale here
-  int wrong = 0;
-  for (int twips = -40; twips <= static_cast<int>(canvas.ScaleWidth()) + 40; ++twips) {
+  const float fixedX = 40, fixedY = 25, far = 1e5f;  // on the canvas at every scale here
+  const auto lit = [&canvas](float x1, float y1, float x2, float y2) {
     canvas.Cls();
-    canvas.Line(static_cast<float>(twips), fixedY, static_cast<float>(twips), fixedY,
-                RGB(0, 255, 0));
-    const int column = pixelOf(twips, c.shiftX);
-    const std::vector<Pixel> expected =
-        column >= 0 && column < 60 ? std::vector<Pixel>{{column, pixelOf(fixedY, c.shiftY)}}
-                                   : std::vector<Pixel>{};
-    wrong += litPixels(canvas) != expected ? 1 : 0;
+    canvas.Line(x1, y1, x2, y2, RGB(0, 255, 0));
+    return litPixels(canvas);
+  };
+  int wrong = 0, clippedWrong = 0;
+  for (int twips = -40; twips <= static_cast<int>(canvas.ScaleWidth()) + 40; ++twips) {
+    const auto x = static_cast<float>(twips);
+    const Pixel pixel{pixelOf(twips, c.shiftX), pixelOf(25, c.shiftY)};
+    const bool inside = pixel.first >= 0 && pixel.first < 60;
+    wrong += lit(x, fixedY, x, fixedY) != (inside ? std::vector{pixel} : std::vector<Pixel>{});
+    if (!inside) continue;
+    clippedWrong += lit(x, fixedY, -far, fixedY).back() != pixel;  // drawn leftward from it
+    clippedWrong += lit(x, fixedY, far, fixedY).front() != pixel;  // rightward
   }
   for (int twips = -40; twips <= static_cast<int>(canvas.ScaleHeight()) + 40; ++twips) {
-    canvas.Cls();
-    canvas.Line(fixedX, static_cast<float>(twips), fixedX, static_cast<float>(twips),
-                RGB(0, 255, 0));
-    const int row = pixelOf(twips, c.shiftY);
-    const std::vector<Pixel> expected = row >= 0 && row < 40
-                                            ? std::vector<Pixel>{{pixelOf(fixedX, c.shiftX), row}}
-                                            : std::vector<Pixel>{};
-    wrong += litPixels(canvas) != expected ? 1 : 0;
+    const auto y = static_cast<float>(twips);
+    const Pixel pixel{pixelOf(40, c.shiftX), pixelOf(twips, c.shiftY)};
+    const bool inside = pixel.second >= 0 && pixel.second < 40;
+    wrong += lit(fixedX, y, fixedX, y) != (inside ? std::vector{pixel} : std::vector<Pixel>{});
+    if (!inside) continue;
+    clippedWrong += lit(fixedX, y, fixedX, -far).back() != pixel;  // upward
+    clippedWrong += lit(fixedX, y, fixedX, far).front() != pixel;  // downward
   }
   EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(clippedWrong, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversions, RasterCanvasWholeTwipTest,
-                         testing::Values(ConversionCase{{"ratio_1"}, 15, 0, 0},
-                                         ConversionCase{{"ratio_2"}, 7.5f, 0, 0},
-                                         ConversionCase{{"ratio_1_25_shifted"}, 12, 6, 6},
-                                         ConversionCase{{"ratio_7_shifted"}, 15.0f / 7, 1, 0.5f}),
+                         testing::Values(ConversionCase{{"ratio_1"}, 1, 0, 0},
+                                         ConversionCase{{"ratio_1_25_shifted"}, 1.25f, 6, 6},
+                                         ConversionCase{{"ratio_1_4"}, 1.4f, 0, 0},
+                                         ConversionCase{{"ratio_1_5_shifted"}, 1.5f, 5, 0},
+                                         ConversionCase{{"ratio_1_75"}, 1.75f, 0, 0},
+                                         ConversionCase{{"ratio_1_75_shifted"}, 1.75f, 2, 6},
+                                         ConversionCase{{"ratio_2"}, 2, 0, 0},
+                                         ConversionCase{{"ratio_7_shifted"}, 7, 1, 0.5f}),
                          testing_support::caseName);
 
 }  // namespace
