@@ -1,8 +1,9 @@
 # The Debian package: `cpack -G DEB` in a build directory makes
 # kestavon_<version>-<revision>_<arch>.deb with what the install rules install (the program, its
 # desktop entry and icons, the manual page, the README with the pictures it shows, the Debian
-# changelog and the copyright file), its library dependencies found by dpkg-shlibdeps. `lintian`
-# on it reports no error and no warning.
+# changelog and the copyright file), its library dependencies found by dpkg-shlibdeps, the program
+# built with Debian's hardening (hardening.cmake) and stripped as Debian strips it.
+# `lintian -I --pedantic` on it reports nothing.
 include(GNUInstallDirs)
 set(KESTAVON_DEBIAN_REVISION 1)
 set(KESTAVON_DEBIAN_VERSION ${PROJECT_VERSION}-${KESTAVON_DEBIAN_REVISION})
@@ -43,7 +44,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
        "projected onto the x-y plane or in an oblique three-dimensional view."
        "With --render it writes the same picture as PNG without a display.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/strip_package.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${KESTAVON_DEBIAN_REVISION})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

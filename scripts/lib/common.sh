@@ -3,24 +3,24 @@
 
 KESTAVON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
-# What scripts/run needs to build and start the program: compiler, build tools, Qt 6 with its
-# platform plugins, and libxcb to ask the X server whether it answers.
+# What scripts/run needs to build and start the program: compiler, build tools, libpng to encode
+# its pictures, Qt 6 with its platform plugins, and libxcb to ask the X server whether it answers.
 KESTAVON_RUN_PACKAGES=(
-  g++ cmake ninja-build
+  g++ cmake ninja-build libpng-dev
   qt6-base-dev qt6-qpa-plugins libxcb1-dev
 )
 
 # Everything needed to build and test as well: the test and benchmark libraries, Python for the
 # reference computations and the program's tests from outside, for the real-window test an X
 # server, xdotool and ImageMagick, the desktop entry's validator, dpkg-dev for the package's
-# dependencies, lintian and man-db to check the package and its manual page, and the locale
-# sources for the tests under a German locale.
+# dependencies, lintian, devscripts (hardening-check) and man-db to check the package and its
+# manual page, and the locale sources for the tests under a German locale.
 KESTAVON_PACKAGES=(
   "${KESTAVON_RUN_PACKAGES[@]}"
   git python3
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils
-  desktop-file-utils dpkg-dev lintian man-db locales
+  desktop-file-utils dpkg-dev lintian devscripts man-db locales
 )
 
 # For scripts/test's static checks and fuzzing: clang-tidy and clang-format, clang with its
