@@ -31,7 +31,7 @@
 // it with empty volatile asm statements ("fences"): GCC and clang do not honour FENV_ACCESS and
 // would otherwise move the arithmetic across the flag accesses (clang does, at -O2). On x86-64 the
 // flags are read and cleared in the SSE status register directly; glibc's feclearexcept also
-// rewrites the x87 environment and costs about ten times the arithmetic of a step.
+// rewrites the x87 environment, which costs more than the arithmetic of a step.
 
 #include <array>
 #include <cfloat>

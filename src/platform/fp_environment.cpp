@@ -65,18 +65,8 @@ DefaultFpEnvironment::~DefaultFpEnvironment() {
 
 bool fpEnvironmentIsDefault() noexcept { return readControl() == 0; }
 
-#else  // portable: <cfenv> knows the rounding mode but not flush-to-zero, so always install
-
-DefaultFpEnvironment::DefaultFpEnvironment() noexcept {
-  std::fegetenv(&m_saved);
-  m_replaced = std::fegetround() != FE_TONEAREST;
-  std::fesetenv(FE_DFL_ENV);
-}
-
-DefaultFpEnvironment::~DefaultFpEnvironment() { std::fesetenv(&m_saved); }
-
-bool fpEnvironmentIsDefault() noexcept { return std::fegetround() == FE_TONEAREST; }
-
+#else
+#error "The floating-point environment of this processor is not known: add its control register."
 #endif
 
 }  // namespace kestavon

@@ -9,10 +9,6 @@
 
 #include <cstdint>
 
-#if !(defined(__x86_64__) && defined(__SSE2_MATH__)) && !defined(__aarch64__)
-#include <cfenv>
-#endif
-
 namespace kestavon {
 
 class DefaultFpEnvironment {
@@ -27,11 +23,7 @@ class DefaultFpEnvironment {
 
  private:
   bool m_replaced = false;
-#if (defined(__x86_64__) && defined(__SSE2_MATH__)) || defined(__aarch64__)
-  std::uint64_t m_saved = 0;  // the control register as found
-#else
-  std::fenv_t m_saved{};
-#endif
+  std::uint64_t m_saved = 0;  // the control register as found (x86-64's MXCSR, aarch64's FPCR)
 };
 
 // Whether the environment in force is the default one (see above).

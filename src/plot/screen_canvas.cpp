@@ -106,11 +106,6 @@ void ScreenCanvas::remember(const DrawnLine& line) {
   }
 }
 
-std::uint32_t ScreenCanvas::logicalPixel(int x, int y) const {
-  if (m_record.empty()) return m_device.pixel(x, y);
-  return m_record[static_cast<std::size_t>(y) * m_logicalStride + static_cast<std::size_t>(x)];
-}
-
 bool ScreenCanvas::setGrid(const DeviceGrid& grid) {
   if (grid == m_grid) return false;
   ScreenCanvas moved(m_logicalWidth, m_logicalHeight, grid);

@@ -91,9 +91,6 @@ class ScreenCanvas : public PlotSurface {
   // The device pixels, as the screen shows them.
   const RasterCanvas& device() const { return m_device; }
 
-  // The colour last drawn on logical pixel (x, y), which must lie inside.
-  std::uint32_t logicalPixel(int x, int y) const;
-
  private:
   struct DrawnLine {
     float x1, y1, x2, y2;

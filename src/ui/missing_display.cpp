@@ -2,19 +2,10 @@
 
 #include <xcb/xcb.h>
 
-#include <QString>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
-#include "platform/messages.h"
-
 namespace kestavon {
-namespace {
-
-bool starting = false;
-
-}  // namespace
 
 std::optional<std::string> missingDisplay() {
   // The toolkit starts the first platform that QT_QPA_PLATFORM names (options after ':'), and X11
@@ -39,18 +30,6 @@ std::optional<std::string> missingDisplay() {
                           : "the display \"" + std::string(display) + "\"") +
          ". Without a screen, make a picture with --render (e.g. --render xy --output plot.png), "
          "or open the window in a virtual display: install xvfb and use xvfb-run.";
-}
-
-void setStarting(bool isStarting) { starting = isStarting; }
-
-void toolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-  if (type == QtFatalMsg) {
-    report((starting ? "cannot start the window: " : "the toolkit failed: ") +
-           text.simplified().toStdString());
-    std::_Exit(1);
-  }
-  const bool named = context.category != nullptr && std::strcmp(context.category, "default") != 0;
-  report((named ? std::string(context.category) + ": " : std::string()) + text.toStdString());
 }
 
 }  // namespace kestavon

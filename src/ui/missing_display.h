@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QtGlobal>
 #include <optional>
 #include <string>
 
@@ -11,12 +10,5 @@ namespace kestavon {
 // answers, or when the toolkit is to use another platform (QT_QPA_PLATFORM, a Wayland display).
 // Asks the X server itself, before the application object is made.
 std::optional<std::string> missingDisplay();
-
-// The toolkit's messages, each on one line of standard error through report(). The toolkit aborts
-// after a fatal message, which it sends when it can start no platform; this handler ends the
-// program with status 1 after the line instead. `starting` says whether the application object is
-// being made.
-void toolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text);
-void setStarting(bool starting);
 
 }  // namespace kestavon
