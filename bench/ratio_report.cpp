@@ -32,7 +32,7 @@ class MedianCollector : public benchmark::ConsoleReporter {
 
 }  // namespace
 
-int runWithRatios(int argc, char** argv, const char* referenceName) {
+std::map<std::string, double> runForMedians(int argc, char** argv) {
   // Nine repetitions in random order unless told otherwise: a burst of load from elsewhere then
   // falls on every benchmark alike instead of on one of them.
   std::vector<char*> args(argv, argv + argc);
@@ -47,18 +47,22 @@ int runWithRatios(int argc, char** argv, const char* referenceName) {
   int count = static_cast<int>(args.size());
 
   benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return {};
   MedianCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   benchmark::Shutdown();
+  return collector.medians();
+}
 
-  const auto reference = collector.medians().find(referenceName);
-  if (reference == collector.medians().end() || reference->second <= 0) {
+int runWithRatios(int argc, char** argv, const char* referenceName) {
+  const std::map<std::string, double> medians = runForMedians(argc, argv);
+  const auto reference = medians.find(referenceName);
+  if (reference == medians.end() || reference->second <= 0) {
     std::printf("\nreference %s was not run: no ratios\n", referenceName);
     return 0;
   }
   std::printf("\nmedian real time as a ratio to %s (%.3f ms):\n", referenceName, reference->second);
-  for (const auto& [name, time] : collector.medians()) {
+  for (const auto& [name, time] : medians) {
     std::printf("  %-28s %6.3f ms  %5.2fx\n", name.c_str(), time, time / reference->second);
   }
   return 0;

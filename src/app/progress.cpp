@@ -28,9 +28,9 @@ RunProgress::RunProgress(int runs) : m_runs(runs), m_onTerminal(::isatty(STDERR_
 
 RunProgress::~RunProgress() { clear(); }
 
-void RunProgress::show(int run) {
+void RunProgress::show(int finished) {
   if (!m_onTerminal) return;
-  const std::string line = "run " + digits(run) + " of " + digits(m_runs);
+  const std::string line = "run " + digits(finished) + " of " + digits(m_runs);
   // K only grows, so each line is at least as long as the one it overwrites.
   toStandardError('\r' + line);
   m_shownWidth = line.size();

@@ -4,8 +4,9 @@
 
 namespace kestavon {
 
-// "run K of N" on standard error while --render works, rewritten in place, when standard error is
-// a terminal; nothing at all when it is not (a log or a pipe gets no carriage returns).
+// "run K of N" on standard error while --render works, K the runs finished, rewritten in place,
+// when standard error is a terminal; nothing at all when it is not (a log or a pipe gets no
+// carriage returns).
 class RunProgress {
  public:
   explicit RunProgress(int runs);
@@ -13,7 +14,7 @@ class RunProgress {
   RunProgress(const RunProgress&) = delete;
   RunProgress& operator=(const RunProgress&) = delete;
 
-  void show(int run);  // 1 to runs
+  void show(int finished);  // 1 to runs
   // Blanks the line and puts the cursor back at its start, so that the next message or the
   // shell's prompt starts on a clean line.
   void clear();

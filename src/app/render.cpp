@@ -1,7 +1,11 @@
 #include "app/render.h"
 
+#include <vector>
+
+#include "app/batch.h"
 #include "app/progress.h"
 #include "picture/png_file.h"
+#include "platform/cores.h"
 #include "platform/messages.h"
 #include "platform/random.h"
 #include "platform/run_time_error.h"
@@ -19,7 +23,10 @@ int renderPicture(const Options& options) {
     return 1;
   }
 
+  // The starts in run order, drawn from the sequence as one click after another draws them.
   if (options.seed) FixRandomSeed(*options.seed);
+  std::vector<OscState> starts(static_cast<std::size_t>(options.runs));
+  for (OscState& start : starts) start = runStart(options.start);
   // The window's canvas on a screen of this density: whole device pixels per pixel, on the grid.
   RasterCanvas canvas(kPlotAreaWidth * options.scale, kPlotAreaHeight * options.scale,
                       twipsPerDevicePixel(options.scale));
@@ -28,10 +35,8 @@ int renderPicture(const Options& options) {
     RunProgress progress(options.runs);
     try {
       Draw_Axis(canvas);
-      for (int run = 1; run <= options.runs; ++run) {
-        progress.show(run);
-        TrajectoryRun(*options.render, canvas, kFormLoadPi, kFormLoadViewAngle, options.start);
-      }
+      renderBatch(*options.render, canvas, kFormLoadPi, kFormLoadViewAngle, starts, usableCores(),
+                  [&progress](int finished) { progress.show(finished); });
     } catch (const RunTimeError& error) {
       progress.clear();
       report(error.what());

@@ -23,18 +23,6 @@ constexpr int kPasses = 1'000'001;
 
 constexpr Colour kGreen = RGB(0, 255, 0);
 
-// The start of a run: the fixed state, or three consecutive values of the sequence, x, then y,
-// then z, after reseeding it.
-OscState startState(const std::optional<OscState>& fixedStart) {
-  if (fixedStart) return *fixedStart;
-  Randomize();
-  OscState state{};
-  state.x = Rnd();
-  state.y = Rnd();
-  state.z = Rnd();
-  return state;
-}
-
 // The passes of a run: step, project, draw the segment from the previous point. A template, so
 // that on the program's own canvases Line is inlined and the state stays in registers (a call
 // would make it go through memory on the step's chain of dependent operations); any other surface
@@ -65,6 +53,16 @@ void drawRun(PlotSurface& surface, const Projection& project, const OscState& st
 
 }  // namespace
 
+OscState runStart(const std::optional<OscState>& fixedStart) {
+  if (fixedStart) return *fixedStart;
+  Randomize();
+  OscState state{};
+  state.x = Rnd();
+  state.y = Rnd();
+  state.z = Rnd();
+  return state;
+}
+
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle) {
   TrajectoryRun(view, surface, Pi, ViewAngle, std::nullopt);
 }
@@ -78,10 +76,10 @@ void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
   if (view == View::XYPlane) {
     const double sy = checked<geometry::xyHeightScale>(height);
     Draw_Axis(surface);
-    drawRun(surface, XYProjection{sx, sy}, startState(fixedStart));
+    drawRun(surface, XYProjection{sx, sy}, runStart(fixedStart));
   } else {
     const double sy = checked<geometry::obliqueHeightScale>(height);
-    const OscState start = startState(fixedStart);
+    const OscState start = runStart(fixedStart);
     drawRun(surface, ObliqueProjection::at(sx, sy, Pi, ViewAngle), start);
   }
 }

@@ -21,4 +21,8 @@ void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle)
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
                    const std::optional<OscState>& fixedStart);
 
+// The start of a run as TrajectoryRun takes it: `fixedStart` when it holds a state, otherwise,
+// after Randomize, three consecutive values of the sequence: x, then y, then z.
+OscState runStart(const std::optional<OscState>& fixedStart);
+
 }  // namespace kestavon

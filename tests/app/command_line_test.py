@@ -12,7 +12,7 @@ written and where), writes that fail (a file size limit, and a real full disk: a
 mounted when run as root; the file that was there stays whole, a new one is not left cut off, no
 temporary file is left), outputs refused before the first run (nothing rendered: no progress
 shown), a reader that closes standard output early (quiet, by SIGPIPE), the progress on a
-terminal and its absence on a pipe, Ctrl+C, and the window without a display (status 1, one line
+terminal and its absence on a pipe, batches on every core against one core, Ctrl+C, and the window without a display (status 1, one line
 naming the display and how to get a picture anyway, no signal). File names are bytes: a name
 that is not UTF-8 beside its U+FFFD twin, and every line on standard error starts with kestavon:
 whatever control characters a value holds.
@@ -22,6 +22,7 @@ Usage: command_line_test.py KESTAVON. LOCPATH may name a folder with a de_DE.UTF
 
 import os
 import pty
+import re
 import resource
 import signal
 import socket
@@ -441,13 +442,15 @@ def progress(program, folder):
     path = os.path.join(folder, "progress.png")
     status, shown = on_terminal(program, "--render", "3d", "--runs", "3", "--output", path)
     blank = "\r" + " " * len("run 3 of 3") + "\r"
-    check(status == 0 and shown == "\rrun 1 of 3\rrun 2 of 3\rrun 3 of 3" + blank,
-          f"on a terminal each run is shown in place, and the line cleared at the end ({shown!r})")
+    counts = [int(number) for number in re.findall(r"\rrun (\d) of 3", shown)]
+    check(status == 0 and re.fullmatch(r"(\rrun \d of 3)+", shown[:-len(blank)]) is not None and
+          shown.endswith("\rrun 3 of 3" + blank) and counts == sorted(set(counts)),
+          f"on a terminal the runs finished are shown in place, counting up, and the line cleared "
+          f"at the end ({shown!r})")
     status, shown = on_terminal(program, "--render", "xy", "--runs", "12", "--start", "1e6,0,0",
                                 "--output", path)
-    blank = "\r" + " " * len("run 1 of 12") + "\r"
-    check(status == 1 and shown.startswith("\rrun 1 of 12" + blank + "kestavon: Run-time error"),
-          f"the progress is cleared before the error's line ({shown!r})")
+    check(status == 1 and shown.startswith("kestavon: Run-time error"),
+          f"no run finished before the error, whose line stands alone ({shown!r})")
     result = run(program, "--render", "3d", "--runs", "3", "--output", path)
     check(result.returncode == 0 and result.stderr == b"", "no progress when not on a terminal")
     main, other = pty.openpty()
@@ -458,6 +461,33 @@ def progress(program, folder):
     check(result.returncode == 1 and result.stderr.decode() ==
           "kestavon: cannot write to standard output: it is a terminal; redirect it to a file or "
           "a pipe\n", f"no picture onto a terminal ({result.stderr!r})")
+
+
+def batches(program, folder):
+    """A batch drawn on every core the program may use against the same command line on one core
+    (its affinity set to a single processor), which draws one run after another: the same file,
+    byte for byte, and the same status and messages, for both views, several scales, a seed, a
+    start, and a start that fails."""
+    cores = os.sched_getaffinity(0)
+    if len(cores) < 2:
+        print("skipped: batches on several cores (this process may use one)")
+        return
+    one_core = lambda: os.sched_setaffinity(0, {min(cores)})  # noqa: E731
+    for view, scale, *more in (("xy", "1", "--seed", "9", "--runs", "7"),
+                               ("3d", "3", "--seed", "9", "--runs", "5"),
+                               ("3d", "1", "--start", "0.5,0.25,0.125", "--runs", "3"),
+                               ("xy", "2", "--start", "14,14,0", "--runs", "4")):
+        outcomes = []
+        for name, cpus in (("all.png", None), ("one.png", one_core)):
+            path = os.path.join(folder, name)
+            result = subprocess.run([program, "--render", view, "--scale", scale, *more, "--output",
+                                     path], capture_output=True, timeout=120, preexec_fn=cpus)
+            with open(path, "rb") as picture:
+                outcomes.append((result.returncode, result.stderr.replace(name.encode(), b""),
+                                 picture.read()))
+        check(outcomes[0] == outcomes[1] and outcomes[0][2].startswith(PNG),
+              f"--render {view} --scale {scale} {' '.join(more)}: on {len(cores)} cores as on one "
+              f"(status {outcomes[0][0]}, {outcomes[0][1]!r})")
 
 
 def interrupted(program, folder):
@@ -507,6 +537,7 @@ def main():
         run_time_error(program, folder)
         failed_write(program, folder)
         progress(program, folder)
+        batches(program, folder)
         interrupted(program, folder)
     with tempfile.TemporaryDirectory() as folder:
         refused_before_runs(program, folder)
