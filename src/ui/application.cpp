@@ -4,15 +4,16 @@
 #include <QSettings>
 #include <QWidget>
 
+#include "form/layout.h"
+#include "form/unhandled_error.h"
+#include "platform/end.h"
 #include "platform/messages.h"
-#include "platform/run_time_error.h"
-#include "ui/end.h"
 
 namespace kestavon {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("kestavon"));
-  setApplicationDisplayName(QString::fromLatin1(kCaption));
+  setApplicationDisplayName(QString::fromLatin1(form::kCaption));
   setDesktopFileName(QStringLiteral("kestavon"));
   // The program keeps nothing from one start to the next, but the toolkit's file dialog keeps its
   // folders and history in the user's settings (QtProject.conf), even when cancelled. The user's
@@ -33,15 +34,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void Application::reportCurrentException() noexcept {
-  QString text;
-  try {
-    throw;
-  } catch (const std::exception& error) {
-    text = errorText(error);
-  } catch (...) {
-    text = QStringLiteral("Unexpected error of unknown type");
-  }
-  reportAndEnd(text);
+  reportAndEnd(QString::fromStdString(unhandledErrorText(std::current_exception())));
 }
 
 void Application::silenceWindows() {
@@ -54,19 +47,9 @@ void Application::silenceWindows() {
   }
 }
 
-QString Application::errorText(const std::exception& error) {
-  // A run-time error's message says what it is ("Run-time error: ..."); anything else is a fault
-  // of the program itself.
-  QString text = QString::fromLocal8Bit(error.what());
-  if (dynamic_cast<const RunTimeError*>(&error) != nullptr) {
-    return text;
-  }
-  return QStringLiteral("Unexpected error: ") + text;
-}
-
 std::unique_ptr<QMessageBox> Application::makeErrorBox(const QString& text) {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QString::fromLatin1(kCaption),
-                                           text, QMessageBox::Ok);
+  auto box = std::make_unique<QMessageBox>(
+      QMessageBox::Critical, QString::fromLatin1(form::kCaption), text, QMessageBox::Ok);
   box->setTextFormat(Qt::PlainText);
   return box;
 }

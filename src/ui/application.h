@@ -5,8 +5,6 @@
 #include <memory>
 #include <utility>
 
-#include "ui/caption.h"
-
 class QMessageBox;
 
 namespace kestavon {
@@ -31,9 +29,6 @@ class Application : public QApplication {
   // which also stops a click already under way (an access key's animated click still emits
   // `clicked` when its timer fires, even on a disabled button).
   static void silenceWindows();
-
-  // The text reported for an exception that left a handler.
-  static QString errorText(const std::exception& error);
 
   // The message box of the report (not yet shown): titled with the caption, critical icon, OK.
   static std::unique_ptr<QMessageBox> makeErrorBox(const QString& text);

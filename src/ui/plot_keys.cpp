@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QShortcut>
 
+#include "form/layout.h"
 #include "picture/png_file.h"
 #include "ui/application.h"
 #include "ui/canvas_image.h"
@@ -19,8 +20,9 @@ namespace kestavon {
 
 PlotKeys::PlotKeys(QWidget* window, PictureBox* plot)
     : QObject(window), m_window(window), m_plot(plot) {
-  auto* save = new QShortcut(QKeySequence::Save, window);
-  auto* copyKey = new QShortcut(QKeySequence::Copy, window);
+  const auto withCtrl = [](char key) { return QKeySequence(QStringLiteral("Ctrl+") + QChar(key)); };
+  auto* save = new QShortcut(withCtrl(form::kSaveKey), window);
+  auto* copyKey = new QShortcut(withCtrl(form::kCopyKey), window);
   connect(save, &QShortcut::activated, this, [this] { runHandler([this] { saveAs(); }); });
   connect(copyKey, &QShortcut::activated, this, [this] { runHandler([this] { copy(); }); });
 }
@@ -43,7 +45,7 @@ std::optional<std::string> PlotKeys::saveTo(const QString& path) {
       writePng(m_plot->canvas(), QFile::encodeName(path).toStdString(), Patience::Never);
   if (failure) {
     QMessageBox box(
-        QMessageBox::Warning, QString::fromLatin1(kCaption),
+        QMessageBox::Warning, QString::fromLatin1(form::kCaption),
         QStringLiteral("The plot was not saved: %1.").arg(QString::fromStdString(*failure)),
         QMessageBox::Ok, m_window);
     box.setTextFormat(Qt::PlainText);

@@ -9,8 +9,8 @@
 #include "app/front_end.h"
 #include "platform/messages.h"
 #include "ui/application.h"
-#include "ui/frm_kestavon.h"
 #include "ui/missing_display.h"
+#include "ui/qt_window.h"
 
 namespace kestavon {
 namespace {
@@ -46,8 +46,8 @@ int runWindow(char* programName, const std::optional<OscState>& fixedStart) {
   starting = false;
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestavon/kestavon.png")));
   // Form_Load runs while the window is made; an error there is reported like any other.
-  std::unique_ptr<frmKestavon> window;
-  runHandler([&window, &fixedStart] { window = std::make_unique<frmKestavon>(fixedStart); });
+  std::unique_ptr<QtWindow> window;
+  runHandler([&window, &fixedStart] { window = std::make_unique<QtWindow>(fixedStart); });
   window->show();
   return QApplication::exec();
 }

@@ -35,11 +35,11 @@
 #include "support/logical_owner.h"
 #include "ui/application.h"
 #include "ui/canvas_image.h"
-#include "ui/frm_kestavon.h"
 #include "ui/plot_keys.h"
+#include "ui/qt_window.h"
 
-using kestavon::frmKestavon;
 using kestavon::PictureBox;
+using kestavon::QtWindow;
 using namespace kestavon::testing_support;
 
 namespace {
@@ -51,7 +51,7 @@ int devicePixel(double logical, qreal ratio) {
   return static_cast<int>(std::floor(logical * ratio));
 }
 
-void click(frmKestavon& window, const char* name) {
+void click(QtWindow& window, const char* name) {
   QTest::mouseClick(window.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
 }
 
@@ -160,11 +160,11 @@ class PictureBoxTest : public QObject {
   void saveWritesStreamsAndRefusesFolders();
 
  private:
-  std::unique_ptr<frmKestavon> shownWindow(QScreen* screen = nullptr);
+  std::unique_ptr<QtWindow> shownWindow(QScreen* screen = nullptr);
 };
 
-std::unique_ptr<frmKestavon> PictureBoxTest::shownWindow(QScreen* screen) {
-  auto window = std::make_unique<frmKestavon>(kStart);
+std::unique_ptr<QtWindow> PictureBoxTest::shownWindow(QScreen* screen) {
+  auto window = std::make_unique<QtWindow>(kStart);
   if (screen != nullptr) {
     window->setScreen(screen);
     window->move(screen->geometry().topLeft() + QPoint(20, 20));

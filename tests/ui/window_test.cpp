@@ -21,26 +21,26 @@
 #include "plot/trajectory.h"
 #include "shown_pixels.h"
 #include "ui/application.h"
-#include "ui/frm_kestavon.h"
 #include "ui/picture_box.h"
+#include "ui/qt_window.h"
 
-using kestavon::frmKestavon;
 using kestavon::PictureBox;
+using kestavon::QtWindow;
 
 namespace {
 
 using kestavon::testing_support::Census;
 using kestavon::testing_support::census;
 
-QImage plotOnScreen(frmKestavon& window) { return kestavon::testing_support::plotOnScreen(window); }
+QImage plotOnScreen(QtWindow& window) { return kestavon::testing_support::plotOnScreen(window); }
 
-QPushButton* button(frmKestavon& window, const char* name) {
+QPushButton* button(QtWindow& window, const char* name) {
   return window.findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
 // One user action: "click:cmdXY" clicks a button, "key:P" presses Alt+P. Returns when the
 // button's handler has run (an access key clicks its button after a short animation).
-bool act(frmKestavon& window, const QString& action) {
+bool act(QtWindow& window, const QString& action) {
   static const QHash<QString, const char*> buttonForKey = {
       {"R", "cmdRun3D"}, {"P", "cmdXY"}, {"C", "cmdCls"}, {"X", "cmdExit"}};
   const QStringList parts = action.split(':');
@@ -77,7 +77,7 @@ class FailingSurface : public kestavon::PlotSurface {
 
 // The child process's part: opens the window, does what `name` says, runs the event loop.
 int runScenario(const QString& name) {
-  frmKestavon window;
+  QtWindow window;
   window.show();
   window.activateWindow();
   if (!QTest::qWaitForWindowActive(&window, 10000)) {
@@ -176,16 +176,16 @@ class WindowTest : public QObject {
   void endings();
 
  private:
-  frmKestavon& shownWindow();
+  QtWindow& shownWindow();
 
-  std::unique_ptr<frmKestavon> m_window;
+  std::unique_ptr<QtWindow> m_window;
 };
 
-void WindowTest::init() { m_window = std::make_unique<frmKestavon>(); }
+void WindowTest::init() { m_window = std::make_unique<QtWindow>(); }
 
 void WindowTest::cleanup() { m_window.reset(); }
 
-frmKestavon& WindowTest::shownWindow() {
+QtWindow& WindowTest::shownWindow() {
   m_window->show();
   m_window->activateWindow();
   if (!QTest::qWaitForWindowActive(m_window.get(), 10000)) {
@@ -204,7 +204,7 @@ void WindowTest::layout_data() {
 // Every control at its place, in pixels (twips / 15), whatever the size of the window.
 void WindowTest::layout() {
   QFETCH(QSize, windowSize);
-  frmKestavon& window = shownWindow();
+  QtWindow& window = shownWindow();
   if (windowSize.isValid()) {
     window.resize(windowSize);
     QTRY_COMPARE(window.size(), windowSize);
@@ -244,7 +244,7 @@ void WindowTest::layout() {
 }
 
 void WindowTest::tabOrderAndFirstFocus() {
-  frmKestavon& window = shownWindow();
+  QtWindow& window = shownWindow();
   QTRY_COMPARE(QApplication::focusWidget(), window.findChild<QWidget*>("picGraph"));
   QStringList visited;
   for (int i = 0; i < 5; ++i) {
@@ -276,7 +276,7 @@ void WindowTest::actions() {
   QFETCH(QStringList, steps);
   QFETCH(bool, yellow);
   QFETCH(bool, green);
-  frmKestavon& window = shownWindow();
+  QtWindow& window = shownWindow();
   for (const QString& step : steps) {
     QVERIFY2(act(window, step), qPrintable(step));
   }
@@ -296,7 +296,7 @@ void WindowTest::runsAccumulate_data() {
 // A second run draws over the first: everything drawn stays drawn, and more is added.
 void WindowTest::runsAccumulate() {
   QFETCH(QString, run);
-  frmKestavon& window = shownWindow();
+  QtWindow& window = shownWindow();
   QVERIFY(act(window, run));
   QTRY_VERIFY(census(plotOnScreen(window)).green > 0);
   const QImage first = plotOnScreen(window);
@@ -317,10 +317,10 @@ void WindowTest::runsAccumulate() {
 
 // The window's fx, fy, fz take their arguments in the oscillator's order.
 void WindowTest::forwardsOscillator() {
-  QCOMPARE(m_window->fx(1, 2), -3.0);
-  QCOMPARE(m_window->fy(1, 2), 2 * 0.2 + 1);
-  QCOMPARE(m_window->fz(5.7, 3), 0.2);
-  QCOMPARE(m_window->fz(6.7, 3), (6.7 - 5.7) * 3 + 0.2);
+  QCOMPARE(m_window->form().fx(1, 2), -3.0);
+  QCOMPARE(m_window->form().fy(1, 2), 2 * 0.2 + 1);
+  QCOMPARE(m_window->form().fz(5.7, 3), 0.2);
+  QCOMPARE(m_window->form().fz(6.7, 3), (6.7 - 5.7) * 3 + 0.2);
 }
 
 void WindowTest::errorBox() {
@@ -332,7 +332,7 @@ void WindowTest::errorBox() {
 
 // After an error no handler may start, not even the one of an access key's click under way.
 void WindowTest::errorStopsPendingClicks() {
-  frmKestavon& window = shownWindow();
+  QtWindow& window = shownWindow();
   QPushButton* cmdXY = button(window, "cmdXY");
   QSignalSpy clicked(cmdXY, &QPushButton::clicked);
   cmdXY->animateClick();

@@ -1,0 +1,66 @@
+#include "form/frm_kestavon.h"
+
+#include "platform/end.h"
+#include "plot/projection.h"
+#include "plot/trajectory.h"
+
+namespace kestavon {
+
+static_assert(form::logicalPixels(form::control(form::ControlId::picGraph).place.width) -
+                      2 * form::kPlotFrameWidth ==
+                  kPlotAreaWidth &&
+              form::logicalPixels(form::control(form::ControlId::picGraph).place.height) -
+                      2 * form::kPlotFrameWidth ==
+                  kPlotAreaHeight);
+
+frmKestavon::frmKestavon(ScreenCanvas& plot, const std::optional<OscState>& fixedStart)
+    : picGraph(plot), m_fixedStart(fixedStart) {
+  Form_Load();
+}
+
+void frmKestavon::Draw_Axis() { kestavon::Draw_Axis(picGraph); }
+
+double frmKestavon::fx(double y, double z) const { return kestavon::fx(y, z); }
+
+double frmKestavon::fy(double x, double y) const { return kestavon::fy(x, y); }
+
+double frmKestavon::fz(double x, double z) const { return kestavon::fz(x, z); }
+
+void frmKestavon::cmdCls_Click() { picGraph.Cls(); }
+
+void frmKestavon::cmdExit_Click() { End(); }
+
+void frmKestavon::cmdRun3D_Click() {
+  TrajectoryRun(View::Oblique, picGraph, Pi, ViewAngle, m_fixedStart);
+}
+
+void frmKestavon::cmdXY_Click() {
+  TrajectoryRun(View::XYPlane, picGraph, Pi, ViewAngle, m_fixedStart);
+}
+
+void frmKestavon::click(form::ControlId button) {
+  switch (button) {
+    case form::ControlId::cmdRun3D:
+      cmdRun3D_Click();
+      break;
+    case form::ControlId::cmdExit:
+      cmdExit_Click();
+      break;
+    case form::ControlId::cmdXY:
+      cmdXY_Click();
+      break;
+    case form::ControlId::cmdCls:
+      cmdCls_Click();
+      break;
+    case form::ControlId::picGraph:
+      break;  // the plot is no button
+  }
+}
+
+void frmKestavon::Form_Load() {
+  Pi = kFormLoadPi;
+  ViewAngle = kFormLoadViewAngle;
+  Draw_Axis();
+}
+
+}  // namespace kestavon
