@@ -1,30 +1,23 @@
 #include "app/c_numbers.h"
 
 #include <charconv>
-#include <clocale>  // newlocale (POSIX)
-#include <cstdlib>  // strtod_l (POSIX)
-#include <string>
 
 namespace kestavon {
-namespace {
-
-// The C locale, made once for the whole program and never freed.
-locale_t cLocale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", nullptr);
-  return locale;
-}
-
-}  // namespace
 
 std::optional<double> parseCNumber(std::string_view text) {
-  const std::string copy(text);  // strtod_l needs the terminating zero
-  if (copy.empty() || copy.find('\0') != std::string::npos || cLocale() == nullptr) {
-    return std::nullopt;
+  // std::from_chars reads strtod's forms, but for a leading '+' and the 0x of hexadecimal.
+  const bool negative = text.starts_with('-');
+  if (negative || text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty() || text.front() == '+' || text.front() == '-') return std::nullopt;
+  auto format = std::chars_format::general;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    format = std::chars_format::hex;
+    text.remove_prefix(2);
   }
-  char* end = nullptr;
-  const double value = strtod_l(copy.c_str(), &end, cLocale());
-  if (end != copy.c_str() + copy.size()) return std::nullopt;
-  return value;
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return negative ? -value : value;
 }
 
 std::optional<std::uint64_t> parseWholeNumber(std::string_view text) {

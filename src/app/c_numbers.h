@@ -6,9 +6,12 @@
 
 namespace kestavon {
 
-// A number as strtod reads it in the C locale (a decimal point whatever the user's locale), the
-// whole text and nothing else; nothing for text that is not one. Infinities and NaN come back as
-// such: the caller decides whether they are allowed.
+// A number written as C's strtod reads it in the C locale (a decimal point whatever the user's
+// locale): an optional sign, then decimal digits with an optional exponent, 0x and hexadecimal
+// digits with an optional binary exponent, or inf, infinity or nan; the whole text and nothing
+// else, correctly rounded to the nearest double on every system. Nothing for other text, and for
+// a number beyond the range of a double. Infinities and NaN come back as such: the caller decides
+// whether they are allowed.
 std::optional<double> parseCNumber(std::string_view text);
 
 // A whole number written with the digits 0-9 only (no sign, no spaces), up to 2^64 - 1; nothing

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <span>
 
 #include "app/c_numbers.h"
@@ -288,8 +287,7 @@ std::variant<Options, Answer> parseCommandLine(const std::vector<std::string>& a
 
 int give(const Answer& answer) {
   if (!answer.toStandardOutput()) {
-    std::fputs(answer.text.c_str(), stderr);  // nowhere left to report a failure
-    std::fflush(stderr);
+    writeStandardError(answer.text);
     return answer.status;
   }
   if (const std::optional<std::string> failure = writeStandardOutput(

@@ -1,9 +1,7 @@
-#include <algorithm>
 #include <exception>
-#include <string>
 #include <variant>
-#include <vector>
 
+#include "app/arguments.h"
 #include "app/command_line.h"
 #include "app/front_end.h"
 #include "app/render.h"
@@ -12,8 +10,7 @@
 
 int main(int argc, char* argv[]) {
   try {
-    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    const auto parsed = kestavon::parseCommandLine(arguments);
+    const auto parsed = kestavon::parseCommandLine(kestavon::programArguments(argc, argv));
     if (const auto* answer = std::get_if<kestavon::Answer>(&parsed)) {
       return kestavon::give(*answer);
     }

@@ -16,4 +16,10 @@ std::string printable(std::string_view bytes);
 // writes there starts with its name.
 void report(std::string_view line);
 
+// Standard error as it is: whether it is a terminal (a console on Windows), and text written
+// there unchanged, unbuffered (a failure is not worth reporting: there is nowhere left to report
+// it).
+bool standardErrorIsTerminal();
+void writeStandardError(std::string_view text);
+
 }  // namespace kestavon

@@ -315,6 +315,8 @@ def seeds_and_locales(program, folder):
     plain = render("start-c.png", "--start", "0.5,-1.25,2.5e-1")
     check(render("start-spaced.png", "--start", " 0.5 ,\t-1.25, 2.5e-1 ") == plain,
           "spaces before and after --start's numbers change nothing")
+    check(render("start-hex.png", "--start", "+0x1p-1,-0x1.4p0,0x.4") == plain,
+          "numbers in strtod's other forms (a plus sign, hexadecimal) are the same numbers")
     german = dict(os.environ, LC_ALL="de_DE.UTF-8")
     decimal_comma = subprocess.run(["env", "printf", "%.1f", "1.5"], env=german,
                                    capture_output=True, text=True).stdout

@@ -1,0 +1,196 @@
+// The picture writer's system calls on Windows. Names are the program's bytes, WTF-8 of the
+// system's UTF-16 (platform/wide_text.h), and go to the wide API unchanged.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "picture/system_files.h"
+#include "platform/end.h"
+#include "platform/wide_text.h"
+#include "platform/windows_console.h"
+
+namespace kestavon {
+namespace {
+
+std::wstring wide(std::string_view name) {
+  const std::u16string units = toWide(name);
+  return {units.begin(), units.end()};
+}
+
+// The system's words for an error, without the full stop and line end it puts after them.
+std::string reason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string words(text, text + length);
+  LocalFree(text);
+  while (!words.empty() && (words.back() == u'\n' || words.back() == u'\r' ||
+                            words.back() == u' ' || words.back() == u'.')) {
+    words.pop_back();
+  }
+  return words.empty() ? "error " + std::to_string(error) : fromWide(words);
+}
+
+Destination refused(std::string why) { return {DestinationKind::Other, {}, std::move(why)}; }
+
+// The folder part of a name, with its last separator ("" for a name in the working folder).
+std::string folderPart(const std::string& name) {
+  const std::size_t separator = name.find_last_of("/\\:");
+  return separator == std::string::npos ? std::string() : name.substr(0, separator + 1);
+}
+
+// A new file with a short name of its own in `folder`, opened for writing; INVALID_HANDLE_VALUE
+// with the last error set when none can be made. `flags` are CreateFileW's.
+HANDLE createTemporary(const std::string& folder, std::string& name, DWORD flags) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device source;
+  std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = folder + ".kestavon-";
+    for (int i = 0; i < 8; ++i) name += kLetters[letter(source)];
+    const HANDLE file =
+        CreateFileW(wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, flags, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
+// Whether a file can be made in the folder of `name`: one is made, and goes again when closed.
+std::string folderRefusal(const std::string& name) {
+  std::string probe;
+  const HANDLE file = createTemporary(folderPart(name), probe,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+  if (file == INVALID_HANDLE_VALUE) return reason(GetLastError());
+  CloseHandle(file);
+  return {};
+}
+
+// Writes all of `bytes`, however many writes it takes; the system's error when one fails, or 0.
+DWORD writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const auto count = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 24));
+    if (WriteFile(file, bytes.data(), count, &written, nullptr) == 0) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    bytes = bytes.subspan(written);
+  }
+  return 0;
+}
+
+std::optional<std::string> failureOf(DWORD error) {
+  if (error == 0) return std::nullopt;
+  return reason(error);
+}
+
+// While it lives, Ctrl+C and Ctrl+Break in the console wait; one that came meanwhile ends the
+// program when it goes, as it would have ended it before, after the temporary file is gone.
+class HeldConsoleBreaks {
+ public:
+  HeldConsoleBreaks() { SetConsoleCtrlHandler(hold, TRUE); }
+  ~HeldConsoleBreaks() {
+    SetConsoleCtrlHandler(hold, FALSE);
+    if (s_came) ExitProcess(STATUS_CONTROL_C_EXIT);
+  }
+  HeldConsoleBreaks(const HeldConsoleBreaks&) = delete;
+  HeldConsoleBreaks& operator=(const HeldConsoleBreaks&) = delete;
+
+ private:
+  static BOOL WINAPI hold(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    s_came = true;
+    return TRUE;
+  }
+  static inline volatile bool s_came = false;
+};
+
+}  // namespace
+
+Destination destinationOf(const std::string& name) {
+  if (name == kStandardOutput) {
+    void* const output = standardHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr) return {DestinationKind::StandardOutput, {}, "there is none"};
+    if (isConsole(output)) {
+      return {
+          DestinationKind::StandardOutput, {}, "it is a terminal; redirect it to a file or a pipe"};
+    }
+    return {DestinationKind::StandardOutput, {}, {}};
+  }
+  if (name.empty()) return refused("no file name");
+  const HANDLE existing = CreateFileW(wide(name).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (existing == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return {DestinationKind::File, name, reason(error)};
+    return {DestinationKind::File, name, folderRefusal(name)};  // a new file
+  }
+  const DWORD type = GetFileType(existing);
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = GetFileInformationByHandle(existing, &information) != 0;
+  CloseHandle(existing);
+  // NUL, a console, a named pipe: written directly.
+  if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) return {DestinationKind::Stream, name, {}};
+  if (!known || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return refused("it is a directory; a picture goes into a file, a pipe or a device");
+  }
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return {DestinationKind::File, name, reason(ERROR_ACCESS_DENIED)};
+  }
+  return {DestinationKind::File, name, folderRefusal(name)};
+}
+
+std::optional<std::string> replaceFile(const std::string& path,
+                                       std::span<const std::uint8_t> bytes) {
+  const HeldConsoleBreaks held;  // from the temporary file's creation until it is renamed or gone
+  std::string temporary;
+  const HANDLE file = createTemporary(folderPart(path), temporary, FILE_ATTRIBUTE_NORMAL);
+  if (file == INVALID_HANDLE_VALUE) return reason(GetLastError());
+  std::optional<std::string> failure = failureOf(writeAll(file, bytes));
+  if (!failure && FlushFileBuffers(file) == 0) failure = reason(GetLastError());
+  if (CloseHandle(file) == 0 && !failure) failure = reason(GetLastError());
+  if (!failure) {
+    // ReplaceFileW keeps the old file's attributes, owner and access rights; a new file is moved
+    // into place.
+    const std::wstring target = wide(path), replacement = wide(temporary);
+    const bool replaced = ReplaceFileW(target.c_str(), replacement.c_str(), nullptr,
+                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0 ||
+                          (GetLastError() == ERROR_FILE_NOT_FOUND &&
+                           MoveFileExW(replacement.c_str(), target.c_str(),
+                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
+    if (!replaced) failure = reason(GetLastError());
+  }
+  if (failure) DeleteFileW(wide(temporary).c_str());
+  return failure;
+}
+
+std::optional<std::string> writeStream(const std::string& name, std::span<const std::uint8_t> bytes,
+                                       Patience /*patience*/) {
+  const HANDLE stream =
+      CreateFileW(wide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  if (stream == INVALID_HANDLE_VALUE) return reason(GetLastError());
+  std::optional<std::string> failure = failureOf(writeAll(stream, bytes));
+  if (CloseHandle(stream) == 0 && !failure) failure = reason(GetLastError());
+  return failure;
+}
+
+std::optional<std::string> writeStandardOutput(std::span<const std::uint8_t> bytes) {
+  void* const output = standardHandle(STD_OUTPUT_HANDLE);
+  if (output == nullptr) return std::nullopt;  // started without a console or a file to write
+  if (isConsole(output)) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (writeConsole(output, text)) return std::nullopt;
+    return reason(GetLastError());
+  }
+  const DWORD error = writeAll(output, bytes);
+  // A pipe whose reader has gone ends the program quietly, as SIGPIPE ends it elsewhere.
+  if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) endProgram(1);
+  return failureOf(error);
+}
+
+}  // namespace kestavon
