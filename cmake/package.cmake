@@ -8,6 +8,7 @@ include(GNUInstallDirs)
 set(KESTAVON_DEBIAN_REVISION 1)
 set(KESTAVON_DEBIAN_VERSION ${PROJECT_VERSION}-${KESTAVON_DEBIAN_REVISION})
 set(doc ${CMAKE_INSTALL_DATADIR}/doc/kestavon)
+install(TARGETS kestavon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # gzip -9n, as Debian wants its manual pages and changelogs: no name or time stamp inside, so the
 # same source gives the same bytes.

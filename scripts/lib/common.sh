@@ -29,12 +29,18 @@ KESTAVON_CHECK_PACKAGES=(
   clang clang-tidy clang-format libclang-rt-14-dev
 )
 
+# For the Windows program (scripts/windows): MinGW-w64 with posix threads, zlib for it, and
+# dpkg-dev to fetch and unpack Debian's sources of libpng, which is built with it.
+KESTAVON_WINDOWS_PACKAGES=(
+  cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev
+)
+
 # For scripts/test's cross stages (run in CI, or with KESTAVON_CROSS=1): the aarch64 cross
-# compiler and qemu-user to run its programs, MinGW-w64 with posix threads and wine to run its
-# programs, and GoogleTest's sources to build for each.
+# compiler and qemu-user to run its programs, the Windows build's and wine to run its programs,
+# and GoogleTest's sources to build for each.
 KESTAVON_CROSS_PACKAGES=(
   g++-aarch64-linux-gnu qemu-user
-  g++-mingw-w64-x86-64-posix wine64
+  "${KESTAVON_WINDOWS_PACKAGES[@]}" wine64
   googletest
 )
 

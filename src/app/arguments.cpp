@@ -12,7 +12,7 @@
 
 namespace kestavon {
 
-std::vector<std::string> programArguments(int argc, char** argv) {
+std::vector<std::string> programArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
 #if defined(_WIN32)
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);

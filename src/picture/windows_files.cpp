@@ -15,11 +15,6 @@
 namespace kestavon {
 namespace {
 
-std::wstring wide(std::string_view name) {
-  const std::u16string units = toWide(name);
-  return {units.begin(), units.end()};
-}
-
 // The system's words for an error, without the full stop and line end it puts after them.
 std::string reason(DWORD error) {
   wchar_t* text = nullptr;
@@ -41,6 +36,22 @@ Destination refused(std::string why) { return {DestinationKind::Other, {}, std::
 std::string folderPart(const std::string& name) {
   const std::size_t separator = name.find_last_of("/\\:");
   return separator == std::string::npos ? std::string() : name.substr(0, separator + 1);
+}
+
+// The full name of a file, as GetFullPathNameW makes it.
+std::wstring fullName(const std::string& name) {
+  const std::wstring given = wide(name);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return given;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
 }
 
 // A new file with a short name of its own in `folder`, opened for writing; INVALID_HANDLE_VALUE
@@ -155,8 +166,8 @@ std::optional<std::string> replaceFile(const std::string& path,
   if (CloseHandle(file) == 0 && !failure) failure = reason(GetLastError());
   if (!failure) {
     // ReplaceFileW keeps the old file's attributes, owner and access rights; a new file is moved
-    // into place.
-    const std::wstring target = wide(path), replacement = wide(temporary);
+    // into place. Both by their full names, which wine's ReplaceFileW needs.
+    const std::wstring target = fullName(path), replacement = fullName(temporary);
     const bool replaced = ReplaceFileW(target.c_str(), replacement.c_str(), nullptr,
                                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0 ||
                           (GetLastError() == ERROR_FILE_NOT_FOUND &&

@@ -17,4 +17,13 @@ std::string fromWide(std::u16string_view wide);
 // from fromWide, and a name with them cannot have come from Windows.
 std::u16string toWide(std::string_view bytes);
 
+// The same for the Windows API's wchar_t, which is a 16-bit unit there.
+inline std::wstring wide(std::string_view bytes) {
+  const std::u16string units = toWide(bytes);
+  return {units.begin(), units.end()};
+}
+inline std::string narrow(std::wstring_view text) {
+  return fromWide(std::u16string(text.begin(), text.end()));
+}
+
 }  // namespace kestavon

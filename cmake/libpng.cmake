@@ -1,0 +1,24 @@
+# libpng, which encodes the program's pictures: the system's, or, for a cross build to a system
+# that Debian builds none for (Windows), Debian's own source package of libpng built here with the
+# cross compiler, and zlib from the target's static libraries (libz-mingw-w64-dev).
+find_package(PNG QUIET)
+if(PNG_FOUND)
+  return()
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/debian_source.cmake)
+kestavon_debian_source(libpng1.6 libpng_source)
+find_path(KESTAVON_ZLIB_INCLUDE_DIR zlib.h REQUIRED)
+find_library(KESTAVON_ZLIB_LIBRARY NAMES libz.a REQUIRED)  # static: the program is one file
+configure_file(${libpng_source}/scripts/pnglibconf.h.prebuilt
+               ${CMAKE_BINARY_DIR}/libpng/pnglibconf.h COPYONLY)
+set(libpng_files png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset
+                 pngtrans pngwio pngwrite pngwtran pngwutil)
+list(TRANSFORM libpng_files PREPEND ${libpng_source}/)
+list(TRANSFORM libpng_files APPEND .c)
+enable_language(C)
+add_library(kestavon_libpng STATIC ${libpng_files})
+target_include_directories(kestavon_libpng SYSTEM PUBLIC ${libpng_source} ${CMAKE_BINARY_DIR}/libpng
+                                                         ${KESTAVON_ZLIB_INCLUDE_DIR})
+target_link_libraries(kestavon_libpng PUBLIC ${KESTAVON_ZLIB_LIBRARY})
+target_compile_options(kestavon_libpng PRIVATE -w)  # not our code to warn about
+add_library(PNG::PNG ALIAS kestavon_libpng)

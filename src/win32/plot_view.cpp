@@ -1,0 +1,85 @@
+#include "win32/plot_view.h"
+
+namespace kestavon {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KestavonPlot";
+
+}  // namespace
+
+PlotView::PlotView(HWND parent, int id, const ScreenCanvas& canvas) : m_canvas(canvas) {
+  static const ATOM registered = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass);
+  }();
+  m_handle = CreateWindowExW(0, MAKEINTATOM(registered), L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0,
+                             0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(m_handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void PlotView::place(const RECT& box, POINT canvasOrigin) {
+  m_canvasOrigin = {canvasOrigin.x - box.left, canvasOrigin.y - box.top};
+  SetWindowPos(m_handle, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(m_handle, nullptr, FALSE);
+}
+
+void PlotView::paint(HDC dc) const {
+  const RasterCanvas& pixels = m_canvas.device();
+  RECT box{};
+  GetClientRect(m_handle, &box);
+  // The frame around the canvas: the sunken edge, on the dialog colour where the canvas does not
+  // reach, and the focus on it.
+  const RECT drawing{m_canvasOrigin.x, m_canvasOrigin.y, m_canvasOrigin.x + pixels.width(),
+                     m_canvasOrigin.y + pixels.height()};
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, drawing.left, drawing.top, drawing.right, drawing.bottom);
+  FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
+  RECT edge = box;
+  DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT);
+  if (GetFocus() == m_handle) DrawFocusRect(dc, &box);
+  RestoreDC(dc, saved);
+
+  BITMAPINFO bitmap{};
+  bitmap.bmiHeader.biSize = sizeof bitmap.bmiHeader;
+  bitmap.bmiHeader.biWidth = pixels.width();
+  bitmap.bmiHeader.biHeight = -pixels.height();  // top row first, as the canvas keeps them
+  bitmap.bmiHeader.biPlanes = 1;
+  bitmap.bmiHeader.biBitCount = 32;  // 0xFFRRGGBB: blue, green, red and a byte left alone
+  bitmap.bmiHeader.biCompression = BI_RGB;
+  SetDIBitsToDevice(dc, drawing.left, drawing.top, static_cast<DWORD>(pixels.width()),
+                    static_cast<DWORD>(pixels.height()), 0, 0, 0,
+                    static_cast<UINT>(pixels.height()), pixels.pixels(), &bitmap, DIB_RGB_COLORS);
+}
+
+LRESULT CALLBACK PlotView::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* view = reinterpret_cast<const PlotView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paintStruct;
+      HDC dc = BeginPaint(window, &paintStruct);
+      if (view != nullptr) view->paint(dc);
+      EndPaint(window, &paintStruct);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers everything
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(window);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace kestavon
