@@ -31,6 +31,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/co
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kestavon)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/render-xy.png ${PROJECT_SOURCE_DIR}/docs/screenshot.png
+              ${PROJECT_SOURCE_DIR}/docs/screenshot-windows.png
         DESTINATION ${doc}/docs)
 
 set(CPACK_PACKAGE_NAME kestavon)

@@ -12,11 +12,12 @@ namespace kestavon {
 
 PictureBox::PictureBox(QWidget* parent, const QRect& geometry)
     : QFrame(parent),
-      ScreenCanvas(kPlotAreaWidth, kPlotAreaHeight,
-                   DeviceGrid::at(devicePixelRatioF(), kFrameWidth, kFrameWidth)),
+      ScreenCanvas(
+          kPlotAreaWidth, kPlotAreaHeight,
+          DeviceGrid::at(devicePixelRatioF(), form::kPlotFrameWidth, form::kPlotFrameWidth)),
       m_image(imageOver(device())) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  setLineWidth(kFrameWidth);
+  setLineWidth(form::kPlotFrameWidth);
   setFocusPolicy(Qt::StrongFocus);
   // The image covers the whole inner area; the frame paints the rest.
   setAttribute(Qt::WA_OpaquePaintEvent);

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QImage>
 
+#include "form/layout.h"
 #include "plot/raster_canvas.h"
 #include "plot/screen_canvas.h"
 
@@ -17,8 +18,6 @@ class PictureBox final : public QFrame, public ScreenCanvas {
   Q_OBJECT
 
  public:
-  static constexpr int kFrameWidth = 2;
-
   // At `geometry` in `parent`: its place in the window is known from the start, so that what is
   // drawn before the window shows falls on the device pixels it will be shown on.
   PictureBox(QWidget* parent, const QRect& geometry);
