@@ -76,9 +76,9 @@ constexpr std::array<OptionSpec, kOptionCount> kOptions{{{"help", 'h', false},
                                                          {"runs", 0, true},
                                                          {"scale", 0, true}}};
 
-const OptionSpec& spec(int option) { return kOptions[static_cast<std::size_t>(option)]; }
+const OptionSpec& described(int option) { return kOptions[static_cast<std::size_t>(option)]; }
 
-std::string longName(int option) { return "--" + std::string(spec(option).name); }
+std::string longName(int option) { return "--" + std::string(described(option).name); }
 
 std::string wholeNumbers(WholeRange range) {
   return "a whole number from " + std::to_string(range.low) + " to " + std::to_string(range.high);
@@ -201,11 +201,11 @@ Occurrence identify(const std::string& argument, const std::string* next) {
   }
   const std::size_t equals = argument.find('=');
   for (int option = 0; option < kOptionCount; ++option) {
-    if (argument.starts_with("--") && argument.substr(2, equals - 2) == spec(option).name) {
+    if (argument.starts_with("--") && argument.substr(2, equals - 2) == described(option).name) {
       if (equals == std::string::npos) return {option, std::nullopt};
       return {option, argument.substr(equals + 1)};
     }
-    if (spec(option).letter != 0 && argument == std::string{'-', spec(option).letter}) {
+    if (described(option).letter != 0 && argument == std::string{'-', described(option).letter}) {
       return {option, std::nullopt};
     }
   }
@@ -225,7 +225,7 @@ Given scan(const std::vector<std::string>& arguments) {
     Occurrence found = identify(arguments[i], next);
     std::optional<std::string>& slot = given[static_cast<std::size_t>(found.option)];
     if (slot) throw BadCommandLine{longName(found.option) + " is given more than once"};
-    if (!spec(found.option).takesValue) {
+    if (!described(found.option).takesValue) {
       if (found.value) throw BadCommandLine{longName(found.option) + " takes no value"};
       slot = std::string();
       continue;

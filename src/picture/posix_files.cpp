@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <random>
 
+#include "picture/file_names.h"
 #include "picture/held_signals.h"
 #include "picture/system_files.h"
 
@@ -25,12 +25,6 @@ constexpr int kMaxLinks = 40;
 std::string reason(int error) { return std::strerror(error); }
 
 Destination refused(std::string why) { return {DestinationKind::Other, {}, std::move(why)}; }
-
-// The folder part of a name, with its last slash ("" for a name in the working folder).
-std::string folderPart(const std::string& name) {
-  const std::size_t slash = name.rfind('/');
-  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
 
 std::string folderOf(const std::string& name) {
   const std::string folder = folderPart(name);
@@ -130,12 +124,8 @@ std::optional<std::string> closeChecked(int descriptor) {
 
 // A new file with a short name of its own in `folder`, opened for writing; -1 with errno set.
 int createTemporary(const std::string& folder, std::string& name) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device source;
-  std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = folder + ".kestavon-";
-    for (int i = 0; i < 8; ++i) name += kLetters[letter(source)];
+    name = temporaryName(folder);
     const int descriptor =
         ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (descriptor >= 0 || errno != EEXIST) return descriptor;

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 
+#include "picture/file_names.h"
 #include "picture/system_files.h"
 #include "platform/end.h"
 #include "platform/wide_text.h"
@@ -32,12 +32,6 @@ std::string reason(DWORD error) {
 
 Destination refused(std::string why) { return {DestinationKind::Other, {}, std::move(why)}; }
 
-// The folder part of a name, with its last separator ("" for a name in the working folder).
-std::string folderPart(const std::string& name) {
-  const std::size_t separator = name.find_last_of("/\\:");
-  return separator == std::string::npos ? std::string() : name.substr(0, separator + 1);
-}
-
 // The full name of a file, as GetFullPathNameW makes it.
 std::wstring fullName(const std::string& name) {
   const std::wstring given = wide(name);
@@ -57,12 +51,8 @@ std::wstring fullName(const std::string& name) {
 // A new file with a short name of its own in `folder`, opened for writing; INVALID_HANDLE_VALUE
 // with the last error set when none can be made. `flags` are CreateFileW's.
 HANDLE createTemporary(const std::string& folder, std::string& name, DWORD flags) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device source;
-  std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = folder + ".kestavon-";
-    for (int i = 0; i < 8; ++i) name += kLetters[letter(source)];
+    name = temporaryName(folder);
     const HANDLE file =
         CreateFileW(wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, flags, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
