@@ -13,6 +13,7 @@ std::optional<double> parseCNumber(std::string_view text) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     format = std::chars_format::hex;
     text.remove_prefix(2);
+    if (text.front() == '+' || text.front() == '-') return std::nullopt;  // "0x-1" is no number
   }
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format);

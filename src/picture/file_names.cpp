@@ -15,7 +15,7 @@ std::string folderPart(const std::string& name) {
 
 std::string temporaryName(const std::string& folder) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  static std::random_device source;
+  std::random_device source;
   std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
   std::string name = folder + ".kestavon-";
   for (int i = 0; i < 8; ++i) name += kLetters[letter(source)];

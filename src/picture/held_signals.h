@@ -4,10 +4,10 @@
 
 namespace kestavon {
 
-// While it lives, the calling thread holds back Ctrl+C and the other signals that end a program
-// (SIGINT, SIGTERM, SIGHUP, SIGQUIT); one that comes meanwhile takes effect when it goes. Made
-// around the life of a temporary file, so that no signal can end the program between its creation
-// and its rename or removal.
+// While it lives, Ctrl+C and the other signals that end a program (SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT) are held back, whichever of the program's threads the system gives them to; one that
+// comes meanwhile takes effect when it goes. Made around the life of a temporary file, so that no
+// signal can end the program between its creation and its rename or removal. One at a time.
 class HeldEndings {
  public:
   HeldEndings();
@@ -17,6 +17,7 @@ class HeldEndings {
 
  private:
   sigset_t m_previous{};
+  struct sigaction m_actions[4]{};  // as they were, for SIGINT, SIGTERM, SIGHUP, SIGQUIT
 };
 
 // While it lives, a write to a pipe whose reader has gone fails with EPIPE instead of ending the

@@ -30,8 +30,9 @@ void append(png_structp png, png_bytep data, png_size_t length) {
     encoding.bytes->insert(encoding.bytes->end(), data, data + length);
   } catch (const std::bad_alloc&) {
     encoding.outOfMemory = true;
-    png_error(png, "out of memory");
   }
+  // Out of the handler: the long jump must leave no exception half handled behind it.
+  if (encoding.outOfMemory) png_error(png, "out of memory");
 }
 
 void noFlush(png_structp /*png*/) {}

@@ -85,10 +85,20 @@ Destination existing(const std::string& path, const struct stat& status) {
                    "; a picture goes into a file, a FIFO or a character device");
   }
   const DestinationKind kind = type == S_IFREG ? DestinationKind::File : DestinationKind::Stream;
-  // A new file is made beside the old one and renamed over it.
-  if (!mayWrite(path) ||
-      (kind == DestinationKind::File && !mayWrite(folderOf(path), W_OK | X_OK))) {
-    return {kind, path, reason(errno)};
+  if (!mayWrite(path)) return {kind, path, reason(errno)};
+  if (kind == DestinationKind::File) {
+    // A new file is made beside the old one and renamed over it; in a sticky folder (/tmp) only
+    // the owner of the file or of the folder may rename over it.
+    const std::string folder = folderOf(path);
+    struct stat folderStatus {};
+    if (!mayWrite(folder, W_OK | X_OK) || ::stat(folder.c_str(), &folderStatus) != 0) {
+      return {kind, path, reason(errno)};
+    }
+    const uid_t user = ::geteuid();
+    if ((folderStatus.st_mode & S_ISVTX) != 0 && user != 0 && status.st_uid != user &&
+        folderStatus.st_uid != user) {
+      return {kind, path, reason(EPERM)};
+    }
   }
   return {kind, path, {}};
 }

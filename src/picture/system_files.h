@@ -46,8 +46,8 @@ Destination destinationOf(const std::string& name);
 enum class Patience {
   // As long as it takes (a FIFO's reader may come later): the command line's way.
   Wait,
-  // Not at all for a FIFO that no program reads, and half a second for one that stops reading: a
-  // window must not freeze.
+  // Not at all for a FIFO (on Windows a named pipe) that no program reads, and half a second for
+  // one that stops reading: a window must not freeze.
   Never,
 };
 

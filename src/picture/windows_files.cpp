@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <string>
 
 #include "picture/file_names.h"
@@ -14,6 +16,9 @@
 
 namespace kestavon {
 namespace {
+
+// How long a window's save waits for a pipe's reader to take more.
+constexpr DWORD kStallMilliseconds = 500;
 
 // The system's words for an error, without the full stop and line end it puts after them.
 std::string reason(DWORD error) {
@@ -101,13 +106,50 @@ class HeldConsoleBreaks {
   HeldConsoleBreaks& operator=(const HeldConsoleBreaks&) = delete;
 
  private:
-  static BOOL WINAPI hold(DWORD event) {
+  static BOOL WINAPI hold(DWORD event) {  // on a thread of the system's
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
     s_came = true;
     return TRUE;
   }
-  static inline volatile bool s_came = false;
+  static inline std::atomic<bool> s_came = false;
 };
+
+// A named pipe's name: opened to be looked at, it would take the place of the program that reads.
+bool isPipeName(std::string_view name) {
+  if (name.size() < 9) return false;
+  std::string prefix(name.substr(0, 9));
+  for (char& c : prefix)
+    c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return prefix == "\\\\.\\pipe\\";
+}
+
+// Writes `bytes` into a stream opened for overlapped writes, giving up when it takes nothing for
+// `stall` milliseconds.
+std::optional<std::string> writeWithin(HANDLE stream, std::span<const std::uint8_t> bytes,
+                                       DWORD stall) {
+  OVERLAPPED pending{};
+  pending.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (pending.hEvent == nullptr) return reason(GetLastError());
+  std::optional<std::string> failure;
+  while (!bytes.empty() && !failure) {
+    DWORD written = 0;
+    const auto count = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 24));
+    if (WriteFile(stream, bytes.data(), count, nullptr, &pending) == 0 &&
+        GetLastError() != ERROR_IO_PENDING) {
+      failure = reason(GetLastError());
+    } else if (WaitForSingleObject(pending.hEvent, stall) == WAIT_TIMEOUT) {
+      CancelIoEx(stream, &pending);
+      GetOverlappedResult(stream, &pending, &written, TRUE);
+      failure = "the program reading it stopped reading";
+    } else if (GetOverlappedResult(stream, &pending, &written, FALSE) == 0) {
+      failure = reason(GetLastError());
+    } else {
+      bytes = bytes.subspan(written);
+    }
+  }
+  CloseHandle(pending.hEvent);
+  return failure;
+}
 
 }  // namespace
 
@@ -122,6 +164,7 @@ Destination destinationOf(const std::string& name) {
     return {DestinationKind::StandardOutput, {}, {}};
   }
   if (name.empty()) return refused("no file name");
+  if (isPipeName(name)) return {DestinationKind::Stream, name, {}};
   const HANDLE existing = CreateFileW(wide(name).c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -158,24 +201,43 @@ std::optional<std::string> replaceFile(const std::string& path,
     // ReplaceFileW keeps the old file's attributes, owner and access rights; a new file is moved
     // into place. Both by their full names, which wine's ReplaceFileW needs.
     const std::wstring target = fullName(path), replacement = fullName(temporary);
-    const bool replaced = ReplaceFileW(target.c_str(), replacement.c_str(), nullptr,
-                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0 ||
-                          (GetLastError() == ERROR_FILE_NOT_FOUND &&
-                           MoveFileExW(replacement.c_str(), target.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
-    if (!replaced) failure = reason(GetLastError());
+    const auto moveIntoPlace = [&] {
+      return MoveFileExW(replacement.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    };
+    if (ReplaceFileW(target.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr) == 0) {
+      const DWORD error = GetLastError();
+      // The old file gone (it vanished, or ReplaceFileW removed it and could not move the new one
+      // after it): the new one is moved into its place.
+      const bool gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+      if (!gone || !moveIntoPlace()) {
+        failure = reason(gone ? GetLastError() : error);
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+          // The new picture is the only one left: it stays, and the message says where.
+          return *failure + "; the picture is in " + temporary;
+        }
+      }
+    }
   }
   if (failure) DeleteFileW(wide(temporary).c_str());
   return failure;
 }
 
 std::optional<std::string> writeStream(const std::string& name, std::span<const std::uint8_t> bytes,
-                                       Patience /*patience*/) {
+                                       Patience patience) {
+  const bool never = patience == Patience::Never;
   const HANDLE stream =
       CreateFileW(wide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, 0, nullptr);
-  if (stream == INVALID_HANDLE_VALUE) return reason(GetLastError());
-  std::optional<std::string> failure = failureOf(writeAll(stream, bytes));
+                  OPEN_EXISTING, never ? FILE_FLAG_OVERLAPPED : 0, nullptr);
+  if (stream == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const bool unread =
+        isPipeName(name) && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PIPE_BUSY);
+    return unread ? std::string("no program is reading it") : reason(error);
+  }
+  std::optional<std::string> failure =
+      never ? writeWithin(stream, bytes, kStallMilliseconds) : failureOf(writeAll(stream, bytes));
   if (CloseHandle(stream) == 0 && !failure) failure = reason(GetLastError());
   return failure;
 }

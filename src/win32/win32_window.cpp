@@ -50,6 +50,19 @@ Win32Window::Win32Window(const std::optional<OscState>& fixedStart) {
                              CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr,
                              GetModuleHandleW(nullptr), this);
   if (m_window == nullptr) throw std::runtime_error("the window could not be made");
+  try {
+    makeControls(fixedStart);
+  } catch (...) {
+    // No destructor runs for an object that was never made: the window must not outlive it.
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+    DestroyWindow(m_window);
+    if (m_keys != nullptr) DestroyAcceleratorTable(m_keys);
+    if (m_font != nullptr) DeleteObject(m_font);
+    throw;
+  }
+}
+
+void Win32Window::makeControls(const std::optional<OscState>& fixedStart) {
   // Its place may be on a monitor of another density than the main one.
   if (const UINT dpi = GetDpiForWindow(m_window); dpi != m_dpi) {
     m_dpi = dpi;
@@ -186,6 +199,9 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_NCDESTROY:
+      m_window = nullptr;  // gone: the destructor has none to destroy
+      return 0;
     default:
       return DefWindowProcW(m_window, message, wParam, lParam);
   }
@@ -226,6 +242,10 @@ void Win32Window::copy() {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (memory == nullptr) throw std::bad_alloc();
   auto* bytes = static_cast<unsigned char*>(GlobalLock(memory));
+  if (bytes == nullptr) {
+    GlobalFree(memory);
+    throw std::bad_alloc();
+  }
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
   header.biWidth = pixels.width();

@@ -35,6 +35,9 @@ class Win32Window {
   bool takeKey(MSG& message);
 
  private:
+  // The window's controls, in tab order, its keys, and the form, whose Form_Load runs here.
+  void makeControls(const std::optional<OscState>& fixedStart);
+
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 

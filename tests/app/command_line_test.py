@@ -191,6 +191,7 @@ def command_lines(program, folder):
         (["--start", "0,1e999,0"], *bad,
          "--start: '1e999' is not a finite number (in '0,1e999,0')"),
         (["--start", "0,0,nan"], *bad, "--start: 'nan' is not a finite number (in '0,0,nan')"),
+        (["--start", "0x-1,0,0"], *bad, "--start: '0x-1' is not a finite number (in '0x-1,0,0')"),
         (["--start", "--seed", "1"], *bad, "--start needs three numbers X,Y,Z"),
         (["--render", "--output", new], *bad, "--render needs xy or 3d"),
         (["--render", "xy"], *bad, "--render needs --output FILE.png"),
@@ -390,14 +391,24 @@ def refused_before_runs(program, folder):
     read_only = os.path.join(folder, "read-only.png")
     with open(read_only, "wb") as file:
         file.write(b"an earlier picture")
+    # A sticky folder, as /tmp is, that anyone may write, with a file of root's that anyone may:
+    # only root or the folder's owner may rename over that file.
+    sticky = os.path.join(folder, "sticky")
+    os.mkdir(sticky)
+    theirs = os.path.join(sticky, "theirs.png")
+    with open(theirs, "wb") as file:
+        file.write(b"an earlier picture")
     os.chmod(folder, 0o755)  # for the user nobody
     os.chmod(read_only, 0o444)
+    os.chmod(sticky, 0o1777)
+    os.chmod(theirs, 0o666)
     cases = [(os.path.join(folder, "none", "x.png"), "No such file or directory", None),
              (os.path.join(folder, "n" * 252 + ".png"), "File name too long", None)]
     if ROOT:
         nobody = lambda: (os.setgid(65534), os.setuid(65534))  # noqa: E731
         cases += [(os.path.join(locked, "x.png"), "Permission denied", nobody),
-                  (read_only, "Permission denied", nobody)]
+                  (read_only, "Permission denied", nobody),
+                  (theirs, "Operation not permitted", nobody)]
     else:
         print("skipped: folders and files another user may not write (needs root)")
     for output, reason, user in cases:
@@ -490,6 +501,40 @@ def batches(program, folder):
         check(outcomes[0] == outcomes[1] and outcomes[0][2].startswith(PNG),
               f"--render {view} --scale {scale} {' '.join(more)}: on {len(cores)} cores as on one "
               f"(status {outcomes[0][0]}, {outcomes[0][1]!r})")
+    short_of_memory(program, folder, one_core)
+
+
+def short_of_memory(program, folder, one_core):
+    """With the address space one core needs and little more, a batch on every core has no memory
+    for a second canvas or thread: it draws what it cannot spread on the picture itself, and the
+    file is the same."""
+    path = os.path.join(folder, "limited.png")
+    arguments = [program, "--render", "xy", "--runs", "2", "--seed", "3", "--scale", "8", "--output",
+                 path]
+
+    def render(limit, cpus=None):
+        def limited():
+            if cpus:
+                cpus()
+            resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+        result = subprocess.run(arguments, capture_output=True, timeout=120, preexec_fn=limited)
+        if result.returncode != 0:
+            return None
+        with open(path, "rb") as picture:
+            return picture.read()
+    low, high = 16 << 20, 2 << 30  # the smallest address space in which one core draws it
+    if render(high, one_core) is None:
+        print("skipped: a batch short of memory (the program needs more than 2 GiB of address "
+              "space here, as under the sanitizers)")
+        return
+    while high - low > 4 << 20:
+        middle = (low + high) // 2
+        low, high = (low, middle) if render(middle, one_core) is not None else (middle, high)
+    alone = render(high, one_core)
+    spread = render(high + (16 << 20))
+    check(alone is not None and spread == alone,
+          f"every core in {high + (16 << 20) >> 20} MiB of address space, too little for a second "
+          f"canvas: the picture of one core ({high >> 20} MiB)")
 
 
 def interrupted(program, folder):
