@@ -143,8 +143,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except (x.Failure, subprocess.SubprocessError) as error:
-        print(f"FAILED: {error}", file=sys.stderr)
-        sys.exit(1)
+    x.exit_with(main)

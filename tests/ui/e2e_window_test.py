@@ -20,11 +20,11 @@ import math
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 
 from x_session import (BLACK, CAPTION, CLIENT_SIZE, DEADLINE, GREEN, PLOT_AREA, SKIPPED, START,
-                       YELLOW, Failure, find_window, read_ppm, run, start_xvfb, stop, wait_for)
+                       YELLOW, Failure, exit_with, find_window, read_ppm, run, start_xvfb, stop,
+                       wait_for)
 
 AXES = (34 + 274.5, 18 + 186.5)  # where W/2 and H/2 fall, in logical window pixels
 RATIOS = (1.25, 1.5, 1.75, 2, 2.5, 3)
@@ -209,8 +209,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except (Failure, subprocess.SubprocessError) as error:
-        print(f"FAILED: {error}", file=sys.stderr)
-        sys.exit(1)
+    exit_with(main)

@@ -7,6 +7,7 @@ import ctypes
 import os
 import select
 import subprocess
+import sys
 import time
 
 SKIPPED = 77
@@ -38,6 +39,16 @@ def wait_for(what, probe):
         if time.monotonic() > end:
             raise Failure(f"timed out waiting for {what}")
         time.sleep(0.05)
+
+
+def exit_with(main):
+    """Runs a test's main and exits with its status; a Failure or a command that failed is one
+    line on standard error and status 1."""
+    try:
+        sys.exit(main())
+    except (Failure, subprocess.SubprocessError) as error:
+        print(f"FAILED: {error}", file=sys.stderr)
+        sys.exit(1)
 
 
 def start_xvfb():

@@ -29,7 +29,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui"))
 from x_session import (BLACK, CAPTION, DEADLINE, GREEN, SKIPPED, START, YELLOW,  # noqa: E402
-                       Failure, read_ppm, start_xvfb, stop, wait_for)
+                       Failure, exit_with, read_ppm, start_xvfb, stop, wait_for)
 
 WINE = "/usr/lib/wine/wine64"
 PLOT = (34, 18, 549, 373)  # the plot's inner area in the client area, logical pixels
@@ -357,8 +357,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except (Failure, subprocess.SubprocessError) as error:
-        print(f"FAILED: {error}", file=sys.stderr)
-        sys.exit(1)
+    exit_with(main)
