@@ -23,7 +23,7 @@ import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "ui"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
 import x_session as x  # noqa: E402  (the X server, the window and XTest)
 
 PLOT_X, PLOT_Y = x.PLOT_AREA[0], x.PLOT_AREA[1]

@@ -6,6 +6,7 @@
 
 #include "app/c_numbers.h"
 #include "app/front_end.h"
+#include "app/toolkit_options.h"
 #include "platform/messages.h"
 
 namespace kestavon {
@@ -276,7 +277,8 @@ std::variant<Options, Answer> parseCommandLine(const std::vector<std::string>& a
   try {
     const Given given = scan(arguments);
     if (given[kHelpOption]) {
-      return Answer{0, std::string(kUsage) + '\n' + kHelp + toolkitHelp() + '\n' + kStatuses};
+      return Answer{0, std::string(kUsage) + '\n' + kHelp + std::string(toolkitOptions().help) +
+                           '\n' + kStatuses};
     }
     if (given[kVersionOption]) return Answer{0, "kestavon " KESTAVON_VERSION "\n"};
     return readOptions(given);

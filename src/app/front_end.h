@@ -4,7 +4,8 @@
 // the program links with. Nothing else of the program knows which toolkit draws the window.
 
 #include <optional>
-#include <string>
+#include <span>
+#include <string_view>
 
 #include "dynamics/oscillator.h"
 
@@ -15,13 +16,20 @@ namespace kestavon {
 // the command line is the program's own.
 int runWindow(char* programName, const std::optional<OscState>& fixedStart);
 
-// When `argument` is one of the toolkit's own command-line options, the line that says that it is
-// not read and what does its job instead; otherwise nothing. `next` is the argument after it, or
-// null.
-std::optional<std::string> toolkitOptionMessage(const std::string& argument,
-                                                const std::string* next);
+// A command-line option that the toolkit would read from a program's arguments.
+struct ToolkitOption {
+  std::string_view name;      // without its dash or dashes
+  std::string_view variable;  // the environment variable that does the same, or empty
+  bool takesValue;
+};
 
-// A paragraph for --help on the toolkit's options (whole lines), or nothing.
-std::string toolkitHelp();
+// The toolkit's own options, which the program does not read (toolkit_options.h says so to the
+// user), and a paragraph on them for --help (whole lines, or empty).
+struct ToolkitOptions {
+  std::string_view toolkit;  // its name, e.g. "Qt"
+  std::span<const ToolkitOption> options;
+  std::string_view help;
+};
+const ToolkitOptions& toolkitOptions();
 
 }  // namespace kestavon

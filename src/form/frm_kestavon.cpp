@@ -1,5 +1,6 @@
 #include "form/frm_kestavon.h"
 
+#include "form/layout.h"
 #include "platform/end.h"
 #include "plot/projection.h"
 #include "plot/trajectory.h"
@@ -36,25 +37,6 @@ void frmKestavon::cmdRun3D_Click() {
 
 void frmKestavon::cmdXY_Click() {
   TrajectoryRun(View::XYPlane, picGraph, Pi, ViewAngle, m_fixedStart);
-}
-
-void frmKestavon::click(form::ControlId button) {
-  switch (button) {
-    case form::ControlId::cmdRun3D:
-      cmdRun3D_Click();
-      break;
-    case form::ControlId::cmdExit:
-      cmdExit_Click();
-      break;
-    case form::ControlId::cmdXY:
-      cmdXY_Click();
-      break;
-    case form::ControlId::cmdCls:
-      cmdCls_Click();
-      break;
-    case form::ControlId::picGraph:
-      break;  // the plot is no button
-  }
 }
 
 void frmKestavon::Form_Load() {

@@ -3,18 +3,16 @@
 #include <optional>
 
 #include "dynamics/oscillator.h"
-#include "form/layout.h"
 #include "plot/screen_canvas.h"
 
 namespace kestavon {
 
 // The program's window as it acts, whatever toolkit shows it: its two constants, its operations
-// and its handlers, on the plot surface picGraph that the front-end shows. A handler runs to its
-// end before the next event is taken; none catches anything, so a run-time error leaves it for the
-// front-end to report. After a handler the front-end shows picGraph again.
+// and its handlers, on the plot surface picGraph. None catches anything: a run-time error leaves
+// the handler for the window's controller to report (window_controller.h).
 class frmKestavon {
  public:
-  // Runs Form_Load on `plot`, which the front-end keeps at the device pixels of its screen. Every
+  // Runs Form_Load on `plot`, which the controller keeps at the device pixels of its screen. Every
   // run starts at `fixedStart` when it holds a state, instead of three values of the sequence.
   frmKestavon(ScreenCanvas& plot, const std::optional<OscState>& fixedStart);
 
@@ -30,9 +28,6 @@ class frmKestavon {
   void cmdExit_Click();
   void cmdRun3D_Click();
   void cmdXY_Click();
-
-  // The handler of a button: what a click on it, or its access key, does.
-  void click(form::ControlId button);
 
  private:
   void Form_Load();

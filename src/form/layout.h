@@ -62,9 +62,24 @@ inline constexpr int kPlotLeft =
 inline constexpr int kPlotTop =
     logicalPixels(control(ControlId::picGraph).place.top) + kPlotFrameWidth;
 
-// The plot's two keys, with Ctrl, anywhere in the window.
-inline constexpr char kSaveKey = 'S';  // saves the plot as a PNG picture chosen in a file dialog
-inline constexpr char kCopyKey = 'C';  // copies the plot to the clipboard as a bitmap
+// The access key of a control: the character after '&' in its caption, in upper case; 0 for none.
+constexpr char accessKey(const Control& control) {
+  const std::size_t amp = control.caption.find('&');
+  if (amp == std::string_view::npos || amp + 1 >= control.caption.size()) return 0;
+  const char key = control.caption[amp + 1];
+  return key >= 'a' && key <= 'z' ? static_cast<char>(key - 'a' + 'A') : key;
+}
+
+// The plot's keys, with Ctrl, anywhere in the window.
+enum class PlotCommand { Save, Copy };
+struct PlotKey {
+  char key;
+  PlotCommand command;
+};
+inline constexpr std::array<PlotKey, 2> kPlotKeys{{
+    {'S', PlotCommand::Save},  // saves the plot as a PNG picture chosen in a file dialog
+    {'C', PlotCommand::Copy},  // copies the plot to the clipboard
+}};
 inline constexpr char kPlotKeysHelp[] =
     "Ctrl+S saves the plot as a PNG picture; Ctrl+C copies it to the clipboard.";
 

@@ -7,7 +7,7 @@ constexpr wchar_t kClassName[] = L"KestavonPlot";
 
 }  // namespace
 
-PlotView::PlotView(HWND parent, int id, const ScreenCanvas& canvas) : m_canvas(canvas) {
+PlotView::PlotView(HWND parent, int id, const wchar_t* name) {
   static const ATOM registered = [] {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -17,10 +17,15 @@ PlotView::PlotView(HWND parent, int id, const ScreenCanvas& canvas) : m_canvas(c
     windowClass.lpszClassName = kClassName;
     return RegisterClassExW(&windowClass);
   }();
-  m_handle = CreateWindowExW(0, MAKEINTATOM(registered), L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0,
-                             0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  m_handle = CreateWindowExW(0, MAKEINTATOM(registered), name, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(m_handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void PlotView::show(const RasterCanvas& pixels) {
+  m_pixels = &pixels;
+  InvalidateRect(m_handle, nullptr, FALSE);
 }
 
 void PlotView::place(const RECT& box, POINT canvasOrigin) {
@@ -31,7 +36,8 @@ void PlotView::place(const RECT& box, POINT canvasOrigin) {
 }
 
 void PlotView::paint(HDC dc) const {
-  const RasterCanvas& pixels = m_canvas.device();
+  if (m_pixels == nullptr) return;
+  const RasterCanvas& pixels = *m_pixels;
   RECT box{};
   GetClientRect(m_handle, &box);
   // The frame around the canvas: the sunken edge, on the dialog colour where the canvas does not

@@ -2,20 +2,23 @@
 
 #include <windows.h>
 
-#include "plot/screen_canvas.h"
+#include "plot/raster_canvas.h"
 
 namespace kestavon {
 
-// picGraph on the Windows API: a child window that shows the plot's canvas pixel for pixel, the
-// canvas's device pixels on the screen's, inside a sunken frame; the focus shows on the frame.
-// Clicked, it takes the focus; it is a tab stop.
+// picGraph on the Windows API: a child window that shows the canvas's device pixels one to one on
+// the screen's, inside a sunken frame; the focus shows on the frame. Clicked, it takes the focus;
+// it is a tab stop. Its window text is its accessible name.
 class PlotView {
  public:
-  PlotView(HWND parent, int id, const ScreenCanvas& canvas);
+  PlotView(HWND parent, int id, const wchar_t* name);
   PlotView(const PlotView&) = delete;
   PlotView& operator=(const PlotView&) = delete;
 
   HWND handle() const { return m_handle; }
+
+  // Shows `pixels` from now on; they are read at every paint.
+  void show(const RasterCanvas& pixels);
 
   // Places the control at `box` (device pixels of the parent's client area), with the canvas's
   // first device pixel at `canvasOrigin` of the parent.
@@ -26,7 +29,7 @@ class PlotView {
   void paint(HDC dc) const;
 
   HWND m_handle = nullptr;
-  const ScreenCanvas& m_canvas;
+  const RasterCanvas* m_pixels = nullptr;
   POINT m_canvasOrigin{};  // in the control
 };
 

@@ -1,20 +1,26 @@
 #include "win32/win32_window.h"
 
 #include <commdlg.h>
+// The interfaces' identifiers defined here: MinGW-w64's import library gives them as code.
+#include <initguid.h>
+// after initguid.h
+#include <oleacc.h>
 
 #include <cstring>
-#include <cwchar>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
-#include "picture/png_file.h"
+#include "platform/end.h"
 #include "platform/wide_text.h"
-#include "win32/handlers.h"
 
 namespace kestavon {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KestavonWindow";
-constexpr int kFirstControlId = 100;  // control i of the form has this plus i
-constexpr WORD kSaveCommand = 200, kCopyCommand = 201;
+constexpr int kFirstControlId = 100;    // control i of the form has this plus i
+constexpr WORD kFirstKeyCommand = 200;  // plot key i has this plus i
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW, kExtendedStyle = WS_EX_CONTROLPARENT;
 
 const std::wstring& caption() {
@@ -24,10 +30,31 @@ const std::wstring& caption() {
 
 // The client area's size at `dpi`, as the window's outer size.
 SIZE windowSize(UINT dpi) {
-  RECT area{0, 0, MulDiv(form::kClientArea.width, static_cast<int>(dpi), 1440),
-            MulDiv(form::kClientArea.height, static_cast<int>(dpi), 1440)};
+  const form::DeviceRect client = form::devicePlace(form::kClientArea, static_cast<int>(dpi));
+  RECT area{0, 0, client.width, client.height};
   AdjustWindowRectExForDpi(&area, kStyle, FALSE, kExtendedStyle, dpi);
   return {area.right - area.left, area.bottom - area.top};
+}
+
+// The accessible name and description of a control, for screen readers (Microsoft Active
+// Accessibility's annotations of a window's own object). Where the system has none, the control's
+// window text still names it.
+void annotate(HWND control, std::string_view name, std::string_view description) {
+  // CLSID_CAccPropServices, which MinGW-w64's libraries lack.
+  static constexpr CLSID kAccPropServices = {
+      0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+  IAccPropServices* services = nullptr;
+  if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                              reinterpret_cast<void**>(&services)))) {
+    return;
+  }
+  services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME,
+                           wide(name).c_str());
+  if (!description.empty()) {
+    services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                             wide(description).c_str());
+  }
+  services->Release();
 }
 
 }  // namespace
@@ -50,19 +77,6 @@ Win32Window::Win32Window(const std::optional<OscState>& fixedStart) {
                              CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr,
                              GetModuleHandleW(nullptr), this);
   if (m_window == nullptr) throw std::runtime_error("the window could not be made");
-  try {
-    makeControls(fixedStart);
-  } catch (...) {
-    // No destructor runs for an object that was never made: the window must not outlive it.
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-    DestroyWindow(m_window);
-    if (m_keys != nullptr) DestroyAcceleratorTable(m_keys);
-    if (m_font != nullptr) DeleteObject(m_font);
-    throw;
-  }
-}
-
-void Win32Window::makeControls(const std::optional<OscState>& fixedStart) {
   // Its place may be on a monitor of another density than the main one.
   if (const UINT dpi = GetDpiForWindow(m_window); dpi != m_dpi) {
     m_dpi = dpi;
@@ -70,28 +84,22 @@ void Win32Window::makeControls(const std::optional<OscState>& fixedStart) {
     SetWindowPos(m_window, nullptr, 0, 0, there.cx, there.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-
-  // Made in tab order.
-  m_canvas.emplace(kPlotAreaWidth, kPlotAreaHeight, plotGrid());
-  for (std::size_t i = 0; i < form::kControls.size(); ++i) {
-    const form::Control& control = form::kControls[i];
-    const int id = kFirstControlId + static_cast<int>(i);
-    if (control.id == form::ControlId::picGraph) {
-      m_plot = std::make_unique<PlotView>(m_window, id, *m_canvas);
-      m_controls[i] = m_plot->handle();
-    } else {
-      m_controls[i] = CreateWindowExW(
-          0, L"BUTTON", wide(control.caption).c_str(),
-          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, m_window,
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    }
+  std::vector<ACCEL> keys;
+  for (std::size_t i = 0; i < form::kPlotKeys.size(); ++i) {
+    keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(form::kPlotKeys[i].key),
+                    static_cast<WORD>(kFirstKeyCommand + i)});
   }
-  layOut();
-
-  std::array<ACCEL, 2> keys{{{FVIRTKEY | FCONTROL, form::kSaveKey, kSaveCommand},
-                             {FVIRTKEY | FCONTROL, form::kCopyKey, kCopyCommand}}};
   m_keys = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
-  m_form.emplace(*m_canvas, fixedStart);
+  try {
+    m_controller.emplace(static_cast<form::FrontEnd&>(*this), density(), fixedStart);
+  } catch (...) {
+    // No destructor runs for an object that was never made: the window must not outlive it.
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+    DestroyWindow(m_window);
+    DestroyAcceleratorTable(m_keys);
+    if (m_font != nullptr) DeleteObject(m_font);
+    throw;
+  }
 }
 
 Win32Window::~Win32Window() {
@@ -111,32 +119,40 @@ bool Win32Window::takeKey(MSG& message) {
          IsDialogMessageW(m_window, &message) != 0;
 }
 
-int Win32Window::devicePixels(int twips) const {
-  return MulDiv(twips, static_cast<int>(m_dpi), 1440);
+form::Density Win32Window::density() const {
+  return {static_cast<int>(m_dpi), m_dpi / static_cast<double>(USER_DEFAULT_SCREEN_DPI)};
 }
 
-DeviceGrid Win32Window::plotGrid() const {
-  // The client area's origin is on the device grid, as a Qt window's backing store's is.
-  return DeviceGrid::at(m_dpi / static_cast<double>(USER_DEFAULT_SCREEN_DPI), form::kPlotLeft,
-                        form::kPlotTop);
-}
-
-void Win32Window::layOut() {
+void Win32Window::layOut(std::span<const form::ControlView> controls) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, m_dpi);
   HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-  for (std::size_t i = 0; i < form::kControls.size(); ++i) {
-    const form::Rect& place = form::kControls[i].place;
-    const RECT box{devicePixels(place.left), devicePixels(place.top),
-                   devicePixels(place.left + place.width), devicePixels(place.top + place.height)};
-    if (m_controls[i] == m_plot->handle()) {
-      const double ratio = m_dpi / static_cast<double>(USER_DEFAULT_SCREEN_DPI);
-      m_plot->place(box, {static_cast<LONG>(wholeDevicePixel(form::kPlotLeft * ratio)),
-                          static_cast<LONG>(wholeDevicePixel(form::kPlotTop * ratio))});
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const form::ControlView& view = controls[i];
+    const int id = kFirstControlId + static_cast<int>(i);
+    const bool isPlot = view.control->id == form::ControlId::picGraph;
+    if (m_controls[i] == nullptr) {  // made in tab order
+      if (isPlot) {
+        m_plot =
+            std::make_unique<PlotView>(m_window, id, wide(view.control->accessibleName).c_str());
+        m_controls[i] = m_plot->handle();
+      } else {
+        m_controls[i] = CreateWindowExW(
+            0, L"BUTTON", wide(view.control->caption).c_str(),
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+      }
+      annotate(m_controls[i], view.control->accessibleName, view.description);
+    }
+    const form::DeviceRect& place = view.place;
+    if (isPlot) {
+      const form::DevicePoint origin = form::plotOrigin(density().pixelRatio);
+      m_plot->place({place.left, place.top, place.left + place.width, place.top + place.height},
+                    {origin.x, origin.y});
     } else {
-      SetWindowPos(m_controls[i], nullptr, box.left, box.top, box.right - box.left,
-                   box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(m_controls[i], nullptr, place.left, place.top, place.width, place.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       SendMessageW(m_controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
   }
@@ -144,12 +160,77 @@ void Win32Window::layOut() {
   m_font = font;
 }
 
-void Win32Window::clicked(form::ControlId button) {
-  runHandler(m_window, [this, button] {
-    m_form->click(button);
-    InvalidateRect(m_plot->handle(), nullptr, FALSE);
-  });
+void Win32Window::showPlot(const RasterCanvas& pixels) { m_plot->show(pixels); }
+
+std::optional<form::SaveChoice> Win32Window::askSaveName(const form::SaveDialog& dialog) {
+  std::wstring filter = wide(dialog.filterName);
+  filter.append(1, L'\0').append(wide(dialog.pattern)).append(1, L'\0');
+  const std::wstring title = wide(dialog.title), suffix = wide(dialog.suffix);
+  const std::wstring folder = wide(dialog.folder);
+  std::vector<wchar_t> name(32768, L'\0');
+  const std::wstring offered = wide(dialog.defaultName);
+  std::memcpy(name.data(), offered.c_str(), (offered.size() + 1) * sizeof(wchar_t));
+  OPENFILENAMEW files{};
+  files.lStructSize = sizeof files;
+  files.hwndOwner = m_window;
+  files.lpstrFilter = filter.c_str();
+  files.lpstrFile = name.data();
+  files.nMaxFile = static_cast<DWORD>(name.size());
+  files.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  files.lpstrTitle = title.c_str();
+  files.lpstrDefExt = suffix.c_str();
+  files.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+                OFN_DONTADDTORECENT;
+  if (GetSaveFileNameW(&files) == 0) return std::nullopt;
+  const std::wstring chosen = name.data();
+  return form::SaveChoice{narrow(chosen), narrow(chosen.substr(0, files.nFileOffset))};
 }
+
+void Win32Window::showMessage(form::MessageKind kind, const std::string& text) {
+  const UINT icon = kind == form::MessageKind::Error ? MB_ICONERROR : MB_ICONWARNING;
+  MessageBoxW(m_window, wide(text).c_str(), caption().c_str(), MB_OK | icon);
+}
+
+std::optional<std::string> Win32Window::copyPicture(const RasterCanvas& picture) {
+  // A device-independent bitmap of the pixels, its rows bottom up as the clipboard's readers
+  // expect.
+  const std::size_t row = static_cast<std::size_t>(picture.width()) * 4;
+  const std::size_t size =
+      sizeof(BITMAPINFOHEADER) + row * static_cast<std::size_t>(picture.height());
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  auto* bytes = memory != nullptr ? static_cast<unsigned char*>(GlobalLock(memory)) : nullptr;
+  if (bytes == nullptr) {
+    if (memory != nullptr) GlobalFree(memory);
+    throw std::bad_alloc();
+  }
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = picture.width();
+  header.biHeight = picture.height();
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  std::memcpy(bytes, &header, sizeof header);
+  for (int y = 0; y < picture.height(); ++y) {
+    std::memcpy(
+        bytes + sizeof header + row * static_cast<std::size_t>(picture.height() - 1 - y),
+        picture.pixels() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()),
+        row);
+  }
+  GlobalUnlock(memory);
+  if (OpenClipboard(m_window) == 0) {
+    GlobalFree(memory);
+    return "another program holds the clipboard";
+  }
+  EmptyClipboard();
+  const bool taken = SetClipboardData(CF_DIB, memory) != nullptr;
+  if (!taken) GlobalFree(memory);
+  CloseClipboard();
+  if (!taken) return "the clipboard did not take the picture";
+  return std::nullopt;
+}
+
+void Win32Window::quit(int status) { endProgram(status); }
 
 LRESULT CALLBACK Win32Window::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -157,7 +238,7 @@ LRESULT CALLBACK Win32Window::procedure(HWND window, UINT message, WPARAM wParam
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
   }
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr || self->m_window == nullptr) {
+  if (self == nullptr || self->m_window == nullptr || !self->m_controller) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
   return self->handle(message, wParam, lParam);
@@ -166,15 +247,13 @@ LRESULT CALLBACK Win32Window::procedure(HWND window, UINT message, WPARAM wParam
 LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int control = id - kFirstControlId;
-      if (id == kSaveCommand) {
-        runHandler(m_window, [this] { save(); });
-      } else if (id == kCopyCommand) {
-        runHandler(m_window, [this] { copy(); });
+      const int control = LOWORD(wParam) - kFirstControlId;
+      const int key = LOWORD(wParam) - kFirstKeyCommand;
+      if (key >= 0 && key < static_cast<int>(form::kPlotKeys.size())) {
+        m_controller->command(form::kPlotKeys[static_cast<std::size_t>(key)].command);
       } else if (control >= 0 && control < static_cast<int>(form::kControls.size()) &&
                  HIWORD(wParam) == BN_CLICKED) {
-        clicked(form::kControls[static_cast<std::size_t>(control)].id);
+        m_controller->click(form::kControls[static_cast<std::size_t>(control)].id);
       }
       return 0;  // IDOK and IDCANCEL, which Enter and Esc send, do nothing: no default button
     }
@@ -184,9 +263,7 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      // Every logical pixel keeps what it showed (ScreenCanvas::setGrid).
-      runHandler(m_window, [this] { m_canvas->setGrid(plotGrid()); });
-      layOut();
+      m_controller->setDensity(density());
       return 0;
     }
     case WM_ACTIVATE:
@@ -205,69 +282,6 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return DefWindowProcW(m_window, message, wParam, lParam);
   }
-}
-
-void Win32Window::save() {
-  std::array<wchar_t, 32768> name{};
-  std::wcscpy(name.data(), L"kestavon.png");
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = m_window;
-  dialog.lpstrFilter = L"PNG pictures (*.png)\0*.png\0";
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = static_cast<DWORD>(name.size());
-  dialog.lpstrInitialDir = m_saveFolder.empty() ? nullptr : m_saveFolder.c_str();
-  dialog.lpstrTitle = L"Save the plot";
-  dialog.lpstrDefExt = L"png";
-  dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                 OFN_DONTADDTORECENT;
-  if (GetSaveFileNameW(&dialog) == 0) return;
-  const std::wstring chosen = name.data();
-  if (const std::optional<std::string> failure =
-          writePng(m_canvas->device(), narrow(chosen), Patience::Never)) {
-    MessageBoxW(m_window, wide("The plot was not saved: " + *failure + ".").c_str(),
-                caption().c_str(), MB_OK | MB_ICONWARNING);
-    return;
-  }
-  m_saveFolder = chosen.substr(0, dialog.nFileOffset);
-}
-
-void Win32Window::copy() {
-  // A device-independent bitmap of the canvas's pixels, its rows bottom up as the clipboard's
-  // readers expect.
-  const RasterCanvas& pixels = m_canvas->device();
-  const std::size_t row = static_cast<std::size_t>(pixels.width()) * 4;
-  const std::size_t size =
-      sizeof(BITMAPINFOHEADER) + row * static_cast<std::size_t>(pixels.height());
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (memory == nullptr) throw std::bad_alloc();
-  auto* bytes = static_cast<unsigned char*>(GlobalLock(memory));
-  if (bytes == nullptr) {
-    GlobalFree(memory);
-    throw std::bad_alloc();
-  }
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = pixels.width();
-  header.biHeight = pixels.height();
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  std::memcpy(bytes, &header, sizeof header);
-  for (int y = 0; y < pixels.height(); ++y) {
-    std::memcpy(
-        bytes + sizeof header + row * static_cast<std::size_t>(pixels.height() - 1 - y),
-        pixels.pixels() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pixels.width()),
-        row);
-  }
-  GlobalUnlock(memory);
-  if (OpenClipboard(m_window) == 0) {
-    GlobalFree(memory);
-    return;
-  }
-  EmptyClipboard();
-  if (SetClipboardData(CF_DIB, memory) == nullptr) GlobalFree(memory);
-  CloseClipboard();
 }
 
 }  // namespace kestavon

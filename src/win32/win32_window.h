@@ -5,20 +5,18 @@
 #include <array>
 #include <memory>
 #include <optional>
-#include <string>
 
-#include "form/frm_kestavon.h"
-#include "plot/screen_canvas.h"
+#include "dynamics/oscillator.h"
+#include "form/front_end.h"
+#include "form/window_controller.h"
 #include "win32/plot_view.h"
 
 namespace kestavon {
 
-// The window on the Windows API: the form (form/layout.h) mapped onto a top-level window, push
-// buttons and the plot control, at the device pixels of its monitor (twips * dots per inch /
-// 1440; the program is per-monitor aware, its manifest says so), and frmKestavon's handlers run
-// on them. A click runs its handler to the end before the next message is taken; the handlers
-// catch nothing, so a run-time error leaves them for runHandler to report (handlers.h).
-class Win32Window {
+// The window on the Windows API: the primitives of form::FrontEnd on a top-level window, push
+// buttons and the plot control, at the device pixels of its monitor (the program is per-monitor
+// aware, its manifest says so), and every message handed to the window's controller.
+class Win32Window final : private form::FrontEnd {
  public:
   // Makes the window, hidden, and runs Form_Load. Every run starts at `fixedStart`, when it holds
   // a state, instead of three values of the random sequence.
@@ -35,31 +33,25 @@ class Win32Window {
   bool takeKey(MSG& message);
 
  private:
-  // The window's controls, in tab order, its keys, and the form, whose Form_Load runs here.
-  void makeControls(const std::optional<OscState>& fixedStart);
+  void layOut(std::span<const form::ControlView> controls) override;
+  void showPlot(const RasterCanvas& pixels) override;
+  std::optional<form::SaveChoice> askSaveName(const form::SaveDialog& dialog) override;
+  void showMessage(form::MessageKind kind, const std::string& text) override;
+  std::optional<std::string> copyPicture(const RasterCanvas& picture) override;
+  [[noreturn]] void quit(int status) override;
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-
-  // The controls, their font and the plot's canvas at the window's DPI.
-  void layOut();
-  DeviceGrid plotGrid() const;
-  int devicePixels(int twips) const;
-
-  void clicked(form::ControlId button);
-  void save();
-  void copy();
+  form::Density density() const;
 
   HWND m_window = nullptr;
   UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
-  std::optional<ScreenCanvas> m_canvas;  // picGraph's drawing
   std::unique_ptr<PlotView> m_plot;
   std::array<HWND, form::kControls.size()> m_controls{};
   HFONT m_font = nullptr;
   HACCEL m_keys = nullptr;
   HWND m_lastFocus = nullptr;  // given back when the window is activated again
-  std::optional<frmKestavon> m_form;
-  std::wstring m_saveFolder;  // of the last save that succeeded, in this session
+  std::optional<form::WindowController> m_controller;
 };
 
 }  // namespace kestavon

@@ -11,9 +11,9 @@ density makes it; Alt+P from a fixed start pixel for pixel the Linux program's
 a new window (the Linux `--render 3d`), Ctrl+S through the save dialog (the Linux --render's
 bytes in the file chosen), Alt+C (black), the tab order (picGraph, Run-3D, Exit,
 XY Plane, Clear, found by Space on each), Space and Enter on picGraph clicking nothing, Exit
-(status 0), and a start
-that overflows (the message box titled with the caption, then status 1 and the report on standard
-error). The plot is found on the screen by its axes, never by frame offsets.
+(status 0), the controls' accessible names as a screen reader asks for them, and a start whose
+run leaves the plot (the message box titled with the caption over the plot repainted as drawn
+until the fault, then status 1 and the report on standard error). The plot is found on the screen by its axes, never by frame offsets.
 
 Usage: wine_window_test.py KESTAVON.EXE LINUX_KESTAVON [--screenshot FILE.png]
 WINEPREFIX names the prefix (made on first use). Exit status 77 (skipped) without Xvfb or wine.
@@ -27,13 +27,13 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from x_session import (BLACK, CAPTION, DEADLINE, GREEN, SKIPPED, START, YELLOW,  # noqa: E402
                        Failure, exit_with, read_ppm, start_xvfb, stop, wait_for)
 
 WINE = "/usr/lib/wine/wine64"
 PLOT = (34, 18, 549, 373)  # the plot's inner area in the client area, logical pixels
-OVERFLOW = "1e6,0,0"
+LEAVING = "0,0,-1000"  # a start whose run leaves the plot after about a hundred steps
 PURE = {BLACK, YELLOW, GREEN}
 
 
@@ -205,7 +205,7 @@ def colours(rows):
     return {pixel for row in rows for pixel in row}
 
 
-def window_at(exe, linux, env, folder, dpi, screenshot=None):
+def window_at(exe, linux, env, folder, dpi, screenshot=None, names_tool=None):
     ratio = dpi / 96
     session = Session(exe, env, "--start", START)
     try:
@@ -229,6 +229,7 @@ def window_at(exe, linux, env, folder, dpi, screenshot=None):
         if screenshot:
             run("import", "-window", session.window, screenshot, env=env)
         if dpi == 96:
+            accessible_names(session, names_tool)
             save(session, linux, folder)
             keyboard(session, place)  # which ends the program by Exit
         else:
@@ -239,6 +240,13 @@ def window_at(exe, linux, env, folder, dpi, screenshot=None):
               f"{dpi} dpi: Exit ends the program with status 0 ({status}, {err!r})")
     finally:
         session.stop()
+
+
+def accessible_names(session, tool):
+    """What a screen reader hears of each control, in tab order: the form's accessible names."""
+    names = run(WINE, tool, env=session.env).stdout.decode().splitlines()
+    check(names == ["Trajectory plot", "Run-3D", "Exit", "XY Plane", "Clear"],
+          f"the controls' accessible names, in tab order ({names})")
 
 
 def save(session, linux, folder):
@@ -295,11 +303,14 @@ def oblique(exe, linux, env, folder):
 
 
 def overflow(exe, env):
-    session = Session(exe, env, "--start", OVERFLOW)
+    session = Session(exe, env, "--start", LEAVING)
     try:
+        place = wait_for("the plot's axes", lambda: session.screen().plot())
         session.keys("alt+p")
         boxes = wait_for("the error's message box", lambda: session.windows()[1:])
         check(len(boxes) == 1, "a run that overflows: a message box titled with the caption")
+        expect_plot(session, place, "behind the box, the plot as drawn until the fault",
+                    lambda rows: GREEN in colours(rows))
         run("xdotool", "windowfocus", "--sync", boxes[0], env=env)
         run("xdotool", "key", "Return", env=env)
         status, err = session.ended()
@@ -324,6 +335,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
     parser.add_argument("linux")
+    parser.add_argument("--accessible-names", required=True,
+                        help="the Windows tool that prints the window's accessible names")
     parser.add_argument("--screenshot", help="where to save the window after an x-y run (PNG)")
     args = parser.parse_args()
     if shutil.which("Xvfb") is None or not os.path.exists(WINE):
@@ -344,7 +357,7 @@ def main():
             for dpi in (96, 144, 192):
                 set_dpi(env, dpi)
                 window_at(args.exe, args.linux, env, folder, dpi,
-                                        args.screenshot if dpi == 96 else None)
+                          args.screenshot if dpi == 96 else None, args.accessible_names)
                 if dpi == 96:
                     oblique(args.exe, args.linux, env, folder)
                     overflow(args.exe, env)

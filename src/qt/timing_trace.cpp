@@ -1,4 +1,4 @@
-#include "ui/timing_trace.h"
+#include "qt/timing_trace.h"
 
 #include <chrono>
 

@@ -3,7 +3,8 @@
 
 Keys go through xdotool to the focused window, pictures come from ImageMagick's `import`. Checks
 the caption and the size of the window, the axes at start, Alt+P (axes and trajectory), Alt+C
-(black), Alt+C then Alt+R (trajectory, no axes) and Alt+X (the program ends with status 0).
+(black), Alt+C then Alt+R (trajectory, no axes) and Alt+X (the program ends with status 0), and
+a run-time error: its message box over the plot as drawn until the fault, then status 1.
 
 Then, at each of the device pixel ratios 1.25, 1.5, 1.75, 2, 2.5 and 3 (QT_SCALE_FACTOR), reads the
 screen pixel by pixel: every device pixel of the plot area (those it covers in part included) pure
@@ -20,13 +21,16 @@ import math
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from x_session import (BLACK, CAPTION, CLIENT_SIZE, DEADLINE, GREEN, PLOT_AREA, SKIPPED, START,
                        YELLOW, Failure, exit_with, find_window, read_ppm, run, start_xvfb, stop,
-                       wait_for)
+                       wait_for)  # noqa: E402
 
 AXES = (34 + 274.5, 18 + 186.5)  # where W/2 and H/2 fall, in logical window pixels
+LEAVING = "0,0,-1000"  # a start whose run leaves the plot after about a hundred steps
 RATIOS = (1.25, 1.5, 1.75, 2, 2.5, 3)
 
 
@@ -145,6 +149,34 @@ def crisp_at(program, ratio, env, folder):
         stop(process)
 
 
+def error_over_plot(program, env):
+    """A run that leaves the plot: the error's message box, and behind it the plot repainted with
+    the line drawn until the fault; the box closed, status 1 and one line on standard error."""
+    process = subprocess.Popen([program, "--start", LEAVING], env=env, stderr=subprocess.PIPE)
+    try:
+        window = wait_for("the window", lambda: find_window(process, env))
+        run("xdotool", "windowfocus", "--sync", window, env=env)
+        run("xdotool", "key", "alt+p", env=env)
+        box = wait_for("the error's message box", lambda: [w for w in run(
+            "xdotool", "search", "--onlyvisible", "--name", f"^{CAPTION}$", env=env).split()
+            if w != window])[0]
+        counts = wait_for("the plot behind the box, as drawn until the fault",
+                          lambda: (lambda c: c if c["green"] > 0 else None)(
+                              plot_census(window, env)))
+        print(f"ok: behind the error's message box the plot shows the line drawn: {counts}")
+        run("xdotool", "windowfocus", "--sync", box, env=env)
+        run("xdotool", "key", "Return", env=env)
+        status = process.wait(timeout=DEADLINE)
+        lines = [line for line in process.stderr.read().decode().splitlines()
+                 if line.startswith("kestavon: ")]
+        if status != 1 or len(lines) != 1 or not lines[0].startswith(
+                "kestavon: Run-time error: Conversion overflow ("):
+            raise Failure(f"the box closed: status {status}, {lines}")
+        print(f"ok: the box closed, status 1 and the report: {lines[0]}")
+    finally:
+        stop(process)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
@@ -199,6 +231,7 @@ def main():
                 raise Failure(f"Alt+X: the program ended with status {status}")
             print("ok: Alt+X ended the program with status 0")
 
+            error_over_plot(args.program, env)
             for ratio in args.ratios:
                 crisp_at(args.program, ratio, env, runtime_dir)
         finally:

@@ -1,4 +1,4 @@
-#include "ui/missing_display.h"
+#include "qt/x11_display.h"
 
 #include <xcb/xcb.h>
 
