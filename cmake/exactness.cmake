@@ -20,7 +20,7 @@ set(CMAKE_INTERPROCEDURAL_OPTIMIZATION OFF)
 
 # Speed rather than exactness, but for every target alike: the basic-block vectorizers of GCC and
 # clang pack pairs of an integration step's values (x and y, or two slopes) into vector registers,
-# which puts shuffles on the step's chain of dependent operations (the README has the figures).
+# which puts shuffles on the step's chain of dependent operations (docs/performance.md has the figures).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   add_compile_options(-fno-tree-slp-vectorize)
 elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang")

@@ -30,8 +30,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/co
         DESTINATION ${doc})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kestavon)
+# The pictures the README shows and the pages it links to.
+file(GLOB pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/render-xy.png ${PROJECT_SOURCE_DIR}/docs/screenshot.png
-              ${PROJECT_SOURCE_DIR}/docs/screenshot-windows.png
+              ${PROJECT_SOURCE_DIR}/docs/screenshot-windows.png ${pages}
         DESTINATION ${doc}/docs)
 
 set(CPACK_PACKAGE_NAME kestavon)
