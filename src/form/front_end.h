@@ -53,6 +53,10 @@ class FrontEnd {
   // Asks the user for a file name; nothing when cancelled.
   virtual std::optional<SaveChoice> askSaveName(const SaveDialog& dialog) = 0;
 
+  // The picture is written to `choice`: a front-end that hands files on (a browser's download)
+  // does it here.
+  virtual void saved(const SaveChoice& /*choice*/) {}
+
   // A modal message box titled with the caption; returns when the user has closed it.
   virtual void showMessage(MessageKind kind, const std::string& text) = 0;
 

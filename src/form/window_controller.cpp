@@ -142,6 +142,7 @@ void WindowController::save() {
     return;
   }
   m_saveFolder = choice->folder;
+  m_frontEnd.saved(*choice);
 }
 
 void WindowController::copy() {

@@ -28,7 +28,8 @@ class HeadlessFrontEnd final : public form::FrontEnd {
     form::DeviceRect place;
   };
 
-  // Every call, in order: "layOut", "showPlot", "askSaveName", "message", "copy", "quit".
+  // Every call, in order: "layOut", "showPlot", "askSaveName", "saved NAME", "message", "copy",
+  // "quit".
   std::vector<std::string> calls;
   std::vector<Made> controls;  // as the last layOut placed them, in tab order
   const RasterCanvas* shown = nullptr;
@@ -56,6 +57,9 @@ class HeadlessFrontEnd final : public form::FrontEnd {
     calls.emplace_back("askSaveName");
     dialogs.push_back(dialog);
     return saveAnswer;
+  }
+  void saved(const form::SaveChoice& choice) override {
+    calls.emplace_back("saved " + choice.name);
   }
   void showMessage(form::MessageKind kind, const std::string& text) override {
     calls.emplace_back("message");

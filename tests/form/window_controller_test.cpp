@@ -252,6 +252,7 @@ TEST(SaveKey, AsksWhereWritesThePictureAndRemembersTheFolder) {
   window.command(PlotCommand::Save);
   EXPECT_TRUE(screen.messages.empty());
   EXPECT_EQ(contentsOf(saved), encodePng(window.plot().device()));
+  EXPECT_EQ(screen.calls.back(), "saved " + saved);
 
   // A save that fails says why, keeps the folder of the last one that succeeded and the drawing.
   screen.saveAnswer =
