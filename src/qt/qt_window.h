@@ -28,11 +28,14 @@ class QtWindow final : public QWidget, private form::FrontEnd {
   bool event(QEvent* event) override;
 
  private:
+  // Push buttons and the plot view, made once: Qt scales logical places by itself.
   void layOut(std::span<const form::ControlView> controls) override;
   void showPlot(const RasterCanvas& pixels) override;
+  // The toolkit's own file dialog, keeping no settings.
   std::optional<form::SaveChoice> askSaveName(const form::SaveDialog& dialog) override;
+  // A QMessageBox; none for an error where no display can show it.
   void showMessage(form::MessageKind kind, const std::string& text) override;
-  std::optional<std::string> copyPicture(const RasterCanvas& picture) override;
+  std::optional<std::string> copyPicture(const RasterCanvas& picture) override;  // as a QImage
   [[noreturn]] void quit(int status) override;
 
   QtPlotView* m_plot = nullptr;

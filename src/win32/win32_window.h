@@ -33,11 +33,14 @@ class Win32Window final : private form::FrontEnd {
   bool takeKey(MSG& message);
 
  private:
+  // Push buttons and the plot control, made in tab order, moved and given the font of a new
+  // density when it changes.
   void layOut(std::span<const form::ControlView> controls) override;
   void showPlot(const RasterCanvas& pixels) override;
+  // The system's save dialog, which adds nothing to the recent documents.
   std::optional<form::SaveChoice> askSaveName(const form::SaveDialog& dialog) override;
-  void showMessage(form::MessageKind kind, const std::string& text) override;
-  std::optional<std::string> copyPicture(const RasterCanvas& picture) override;
+  void showMessage(form::MessageKind kind, const std::string& text) override;    // MessageBoxW
+  std::optional<std::string> copyPicture(const RasterCanvas& picture) override;  // as a DIB
   [[noreturn]] void quit(int status) override;
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
