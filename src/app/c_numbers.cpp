@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/number_text.h"
+
 namespace kestavon {
 
 std::optional<double> parseCNumber(std::string_view text) {
@@ -16,7 +18,7 @@ std::optional<double> parseCNumber(std::string_view text) {
     if (text.front() == '+' || text.front() == '-') return std::nullopt;  // "0x-1" is no number
   }
   double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format);
+  const auto [end, error] = readDouble(text.data(), text.data() + text.size(), value, format);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return negative ? -value : value;
 }

@@ -1,0 +1,304 @@
+'use strict';
+// The page: it makes and moves the window's elements as the module asks (page_calls.js), hands
+// every click, key and change of density to the module, and shows its message boxes, downloads
+// and clipboard. All that the window does is the module's; the page only maps it.
+
+var Module = (() => {
+  const main = document.getElementById('page');
+  const controls = [];  // the form's controls in tab order: the plot, then the buttons
+  const accessKeys = new Map();  // 'R' -> index of its control
+  const plotKeys = new Map();  // 'S' -> the module's command
+  let client = null;
+  let plot = null;
+  let canvas = null;
+  let ratio = window.devicePixelRatio || 1;
+  let ended = false;
+  let dialog = null;  // the message box while it is open
+  let endWhenClosed = false;
+
+  // Every call into the module. End() and the report of a run-time error end the program by
+  // unwinding out of the module (emscripten's ExitStatus); anything else unwinding out of it is a
+  // failure of the page itself, and ends the program too.
+  function call(act) {
+    if (ended) return;
+    try {
+      act();
+    } catch (error) {
+      if (error && error.name === 'ExitStatus') {
+        end();
+      } else {
+        ended = true;
+        showMessage(true, 'The page failed: ' + (error && error.message ? error.message : error));
+        end();
+      }
+    }
+  }
+
+  function end() {
+    ended = true;
+    if (dialog !== null) {
+      endWhenClosed = true;
+      return;
+    }
+    const line = document.createElement('p');
+    line.className = 'ended';
+    line.setAttribute('role', 'status');
+    line.textContent = 'Kestavon has ended. Reload the page to start it again.';
+    main.replaceChildren(line);
+  }
+
+  function open(caption, clientWidth, clientHeight) {
+    document.title = caption;
+    const frame = document.createElement('div');
+    frame.className = 'window';
+    const title = document.createElement('h1');
+    title.className = 'title-bar';
+    title.textContent = caption;
+    client = document.createElement('div');
+    client.className = 'client';
+    client.style.width = clientWidth + 'px';
+    client.style.height = clientHeight + 'px';
+    frame.append(title, client);
+    main.replaceChildren(frame);
+  }
+
+  // A caption with '&' before its access key, as text with that letter underlined.
+  function captionNodes(caption) {
+    const amp = caption.indexOf('&');
+    if (amp < 0 || amp + 1 >= caption.length) return [caption];
+    const key = document.createElement('u');
+    key.textContent = caption[amp + 1];
+    return [caption.slice(0, amp), key, caption.slice(amp + 2)];
+  }
+
+  function placeControl(index, view) {
+    let element = controls[index];
+    if (element === undefined) {
+      element = view.caption === '' ? makePlot(view) : makeButton(index, view);
+      controls[index] = element;
+      client.append(element);  // in tab order
+    }
+    Object.assign(element.style, {
+      left: view.left + 'px', top: view.top + 'px',
+      width: view.width + 'px', height: view.height + 'px'
+    });
+  }
+
+  function makePlot(view) {
+    plot = document.createElement('div');
+    plot.id = view.name;
+    plot.className = 'plot';
+    plot.tabIndex = 0;
+    plot.setAttribute('role', 'img');
+    plot.setAttribute('aria-label', view.accessibleName);
+    if (view.description !== '') {
+      const help = document.createElement('span');
+      help.id = view.name + '-keys';
+      help.className = 'hidden';
+      help.textContent = view.description;
+      plot.setAttribute('aria-describedby', help.id);
+      main.append(help);
+    }
+    canvas = document.createElement('canvas');
+    canvas.setAttribute('aria-hidden', 'true');
+    plot.append(canvas);
+    plot.addEventListener('mousedown', () => plot.focus());
+    return plot;
+  }
+
+  function makeButton(index, view) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.id = view.name;
+    button.append(...captionNodes(view.caption));
+    button.setAttribute('aria-label', view.accessibleName);
+    if (view.accessKey !== '') {
+      accessKeys.set(view.accessKey, index);
+      button.setAttribute('aria-keyshortcuts', 'Alt+' + view.accessKey);
+    }
+    button.addEventListener('click', () => call(() => Module._kestavon_click(index)));
+    return button;
+  }
+
+  function addPlotKey(key, command) {
+    plotKeys.set(key, command);
+  }
+
+  // The canvas's device pixels one to one on the screen's: its size in CSS pixels is its size in
+  // device pixels over the ratio, and its first pixel at the device pixel the module says.
+  function showPlot(rgba, width, height, originX, originY, density) {
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    const frameLeft = plot.offsetLeft + plot.clientLeft;
+    const frameTop = plot.offsetTop + plot.clientTop;
+    Object.assign(canvas.style, {
+      left: originX / density - frameLeft + 'px', top: originY / density - frameTop + 'px',
+      width: width / density + 'px', height: height / density + 'px'
+    });
+    canvas.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+  }
+
+  function showMessage(isError, text) {
+    const before = document.activeElement;
+    dialog = document.createElement('dialog');
+    dialog.setAttribute('role', isError ? 'alertdialog' : 'dialog');
+    dialog.setAttribute('aria-labelledby', 'message-title');
+    dialog.setAttribute('aria-describedby', 'message-text');
+    const title = document.createElement('h2');
+    title.id = 'message-title';
+    title.className = 'title-bar';
+    title.textContent = document.title;
+    const message = document.createElement('p');
+    message.id = 'message-text';
+    message.textContent = text;
+    const buttons = document.createElement('form');
+    buttons.method = 'dialog';
+    const ok = document.createElement('button');
+    ok.textContent = 'OK';
+    buttons.append(ok);
+    dialog.append(title, message, buttons);
+    dialog.addEventListener('close', () => {
+      dialog.remove();
+      dialog = null;
+      if (endWhenClosed) {
+        end();
+      } else if (before instanceof HTMLElement) {
+        before.focus();
+      }
+    });
+    document.body.append(dialog);
+    dialog.showModal();
+    ok.focus();
+  }
+
+  function download(bytes, name) {
+    const address = URL.createObjectURL(new Blob([bytes], {type: 'image/png'}));
+    const link = document.createElement('a');
+    link.href = address;
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(address), 60000);
+  }
+
+  // True when the clipboard was asked; its refusal, if any, comes later.
+  function copyPng(bytes) {
+    if (!navigator.clipboard || !navigator.clipboard.write || typeof ClipboardItem !== 'function') {
+      return false;
+    }
+    const item = new ClipboardItem({'image/png': new Blob([bytes], {type: 'image/png'})});
+    navigator.clipboard.write([item]).catch((error) => {
+      const why = String(error && error.message ? error.message : error).replace(/\.$/, '');
+      call(() => withText('the browser did not allow it (' + why + ')', Module._kestavon_copy_refused));
+    });
+    return true;
+  }
+
+  function refuse(text) {
+    ended = true;
+    const line = document.createElement('p');
+    line.className = 'refused';
+    line.setAttribute('role', 'alert');
+    line.textContent = text;
+    main.replaceChildren(line);
+  }
+
+  // Calls `take` with `text` as a UTF-8 string in the module's memory.
+  function withText(text, take) {
+    const bytes = new TextEncoder().encode(text);
+    const address = Module._malloc(bytes.length + 1);
+    Module.HEAPU8.set(bytes, address);
+    Module.HEAPU8[address + bytes.length] = 0;
+    try {
+      take(address);
+    } finally {
+      Module._free(address);
+    }
+  }
+
+  // The access keys with Alt, the plot's keys with Ctrl (or Command), anywhere in the page; on the
+  // plot Space and Enter do nothing (and do not scroll). A key meant for the message box is its.
+  document.addEventListener('keydown', (event) => {
+    if (ended || dialog !== null || plot === null) return;
+    const letter = /^Key([A-Z])$/.exec(event.code);
+    if (event.altKey && !event.ctrlKey && !event.metaKey && letter && accessKeys.has(letter[1])) {
+      event.preventDefault();
+      const button = controls[accessKeys.get(letter[1])];
+      button.focus();
+      button.click();
+    } else if ((event.ctrlKey || event.metaKey) && !event.altKey && letter &&
+               plotKeys.has(letter[1])) {
+      event.preventDefault();
+      call(() => Module._kestavon_command(plotKeys.get(letter[1])));
+    } else if (event.target === plot && (event.key === ' ' || event.key === 'Enter')) {
+      event.preventDefault();
+    }
+  });
+
+  // A zoom or a move to a screen of another density changes the device pixel ratio.
+  function watchDensity() {
+    matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', densityChanged,
+                                                                    {once: true});
+  }
+  function densityChanged() {
+    const now = window.devicePixelRatio || 1;
+    if (now !== ratio) {
+      ratio = now;
+      alignClient();
+      call(() => Module._kestavon_set_density(ratio));
+    }
+    watchDensity();
+  }
+
+  // The client area's origin on a device pixel, as a window's is, whatever the zoom.
+  function alignClient() {
+    main.style.marginLeft = main.style.marginTop = '0px';
+    const box = client.getBoundingClientRect();
+    const nudge = (position) => (Math.ceil(position * ratio - 1e-6) - position * ratio) / ratio;
+    main.style.marginLeft = nudge(box.left + window.scrollX) + 'px';
+    main.style.marginTop = nudge(box.top + window.scrollY) + 'px';
+  }
+
+  // The address's seed and start, as the command line's --seed and --start; other parameters
+  // are the address's own business (a link's), and the page ignores them.
+  function argumentsOfAddress() {
+    const given = [];
+    for (const pair of location.search.replace(/^\?/, '').split('&')) {
+      const equals = pair.indexOf('=');
+      const name = equals < 0 ? pair : pair.slice(0, equals);
+      if (name !== 'seed' && name !== 'start') continue;
+      const value = equals < 0 ? '' : pair.slice(equals + 1);
+      let text = value;
+      try {
+        text = decodeURIComponent(value);
+      } catch (malformed) {
+        // The value as written: the command line says what is wrong with it.
+      }
+      given.push('--' + name + '=' + text);
+    }
+    return given;
+  }
+
+  function start() {
+    call(() => {
+      for (const argument of argumentsOfAddress()) {
+        withText(argument, Module._kestavon_add_argument);
+      }
+      if (Module._kestavon_start(ratio) !== 0) return;
+      alignClient();
+      if (ratio !== (window.devicePixelRatio || 1)) densityChanged();
+      watchDensity();
+      addEventListener('resize', densityChanged);
+      plot.focus();
+    });
+  }
+
+  return {
+    page: {open, placeControl, addPlotKey, showPlot, showMessage, download, copyPng, refuse},
+    onRuntimeInitialized: start,
+    printErr: (line) => console.error(line)
+  };
+})();
