@@ -1,6 +1,5 @@
 #include "platform/number_text.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -110,7 +109,7 @@ std::string shortestTextByPrintf(double value) {
 
   std::string shortScientific = digits.substr(0, 1);
   if (count > 1) shortScientific += "." + digits.substr(1);
-  char exponentText[8];
+  char exponentText[16];
   std::snprintf(exponentText, sizeof exponentText, "e%c%02d", exponent < 0 ? '-' : '+',
                 std::abs(exponent));
   shortScientific += exponentText;
@@ -146,13 +145,15 @@ std::from_chars_result readDoubleByStrtod(const char* first, const char* last, d
   if (length == 0) return {first, std::errc::invalid_argument};
   const std::string number = std::string(negative ? "-" : "") + (hex ? "0x" : "") +
                              std::string(unsigned_.substr(0, length));
-  errno = 0;
   const double read = std::strtod(number.c_str(), nullptr);
   const char* const end = first + (negative ? 1 : 0) + length;
   // Beyond the range of a double, or so small that it is zero: from_chars leaves the value as it
-  // was. (A subnormal result is a value.)
-  if (errno == ERANGE && (std::isinf(read) || read == 0))
-    return {end, std::errc::result_out_of_range};
+  // was. (A subnormal result is a value.) Told from the result and the digits, since not every
+  // strtod sets errno for both.
+  const std::string_view taken = unsigned_.substr(0, length);
+  const std::string_view mantissa = taken.substr(0, taken.find_first_of(hex ? "pP" : "eE"));
+  const bool zeroText = mantissa.find_first_of("123456789abcdefABCDEF") == std::string_view::npos;
+  if (std::isinf(read) || (read == 0 && !zeroText)) return {end, std::errc::result_out_of_range};
   value = read;
   return {end, std::errc()};
 }

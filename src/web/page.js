@@ -77,6 +77,7 @@ var Module = (() => {
       element = view.caption === '' ? makePlot(view) : makeButton(index, view);
       controls[index] = element;
       client.append(element);  // in tab order
+      if (element === plot) client.append(canvas);
     }
     Object.assign(element.style, {
       left: view.left + 'px', top: view.top + 'px',
@@ -99,10 +100,13 @@ var Module = (() => {
       plot.setAttribute('aria-describedby', help.id);
       main.append(help);
     }
+    // The plot's device pixels go into a canvas over the whole client area, transparent but for
+    // them: the client area's origin and size are whole CSS pixels, which browsers put on the
+    // device grid exactly, whereas a canvas at the plot's own place (a fraction of a CSS pixel at
+    // most densities) would be resampled. Clicks go through it.
     canvas = document.createElement('canvas');
+    canvas.className = 'plot-pixels';
     canvas.setAttribute('aria-hidden', 'true');
-    plot.append(canvas);
-    plot.addEventListener('mousedown', () => plot.focus());
     return plot;
   }
 
@@ -124,20 +128,16 @@ var Module = (() => {
     plotKeys.set(key, command);
   }
 
-  // The canvas's device pixels one to one on the screen's: its size in CSS pixels is its size in
-  // device pixels over the ratio, and its first pixel at the device pixel the module says.
+  // The plot's device pixels one to one on the screen's, the first at the device pixel of the
+  // client area that the module says. A new density makes a new, empty canvas.
   function showPlot(rgba, width, height, originX, originY, density) {
-    if (canvas.width !== width || canvas.height !== height) {
-      canvas.width = width;
-      canvas.height = height;
+    const wide = Math.round(client.offsetWidth * density);
+    const high = Math.round(client.offsetHeight * density);
+    if (canvas.width !== wide || canvas.height !== high) {
+      canvas.width = wide;
+      canvas.height = high;
     }
-    const frameLeft = plot.offsetLeft + plot.clientLeft;
-    const frameTop = plot.offsetTop + plot.clientTop;
-    Object.assign(canvas.style, {
-      left: originX / density - frameLeft + 'px', top: originY / density - frameTop + 'px',
-      width: width / density + 'px', height: height / density + 'px'
-    });
-    canvas.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+    canvas.getContext('2d').putImageData(new ImageData(rgba, width, height), originX, originY);
   }
 
   function showMessage(isError, text) {
