@@ -118,7 +118,7 @@ std::string shortestTextByPrintf(double value) {
   if (exponent < 0) {
     fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
   } else if (count > exponent + 1) {
-    const auto point = static_cast<std::size_t>(exponent + 1);
+    const std::size_t point = static_cast<std::size_t>(exponent) + 1;
     fixed = digits.substr(0, point) + "." + digits.substr(point);
   } else {
     // An integer: its exact digits are as short as the shortest digits padded with zeros, and
