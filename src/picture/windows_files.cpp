@@ -3,6 +3,7 @@
 
 #include <windows.h>
 // after windows.h
+#include <winioctl.h>
 #include <winternl.h>
 
 #include <algorithm>
