@@ -159,7 +159,7 @@ std::optional<Failure> dressAsOld(int made, int old) {
   if (::fstat(made, &now) != 0) return failureOf(errno);
   const bool groupKept = now.st_gid == was.st_gid;
   mode_t mode = was.st_mode & 07777;
-  if (!groupKept) mode &= ~(S_ISGID | S_IRWXG);  // another group must not gain them
+  if (!groupKept) mode &= ~static_cast<mode_t>(S_ISGID | S_IRWXG);  // not for another group
   if (::fchmod(made, mode) != 0) return failureOf(errno);
 
   acl_t list = acl_get_fd(old);  // none where the file system has no such lists

@@ -41,7 +41,7 @@ void writeStandardError(std::string_view text) {
 }
 
 // Standard error is always there to be had on these systems.
-MessageBoxWithoutConsole::MessageBoxWithoutConsole(std::string /*caption*/) {}
+MessageBoxWithoutConsole::MessageBoxWithoutConsole(const std::string& /*caption*/) {}
 MessageBoxWithoutConsole::~MessageBoxWithoutConsole() = default;
 
 }  // namespace kestavon

@@ -43,8 +43,8 @@ void writeStandardError(std::string_view text);
 // Elsewhere, and wherever standard error can be had, it changes nothing.
 class MessageBoxWithoutConsole {
  public:
-  explicit MessageBoxWithoutConsole(std::string caption);
-  ~MessageBoxWithoutConsole();
+  explicit MessageBoxWithoutConsole(const std::string& caption);
+  ~MessageBoxWithoutConsole();  // NOLINT(performance-trivially-destructible): not on Windows
   MessageBoxWithoutConsole(const MessageBoxWithoutConsole&) = delete;
   MessageBoxWithoutConsole& operator=(const MessageBoxWithoutConsole&) = delete;
 };

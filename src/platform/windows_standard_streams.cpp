@@ -97,9 +97,9 @@ void writeStandardError(std::string_view text) {
   writeAll(handle, text);
 }
 
-MessageBoxWithoutConsole::MessageBoxWithoutConsole(std::string caption) {
+MessageBoxWithoutConsole::MessageBoxWithoutConsole(const std::string& caption) {
   keptForBox.emplace();
-  boxCaption = std::move(caption);
+  boxCaption = caption;
 }
 
 MessageBoxWithoutConsole::~MessageBoxWithoutConsole() {
