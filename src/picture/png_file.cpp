@@ -162,6 +162,7 @@ Judgement judge(const std::string& name) {
   switch (judged.found.kind) {
     case files::Kind::Stream:
       judged.way = Way::Stream;
+      judged.found.handle = {};  // opened again to be written: a serial port takes one at a time
       break;
     case files::Kind::Terminal:
       judged.refusal = cannotWrite(name, "it is a terminal; redirect it to a file or a pipe");

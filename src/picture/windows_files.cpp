@@ -115,7 +115,11 @@ Place placeAt(const std::string& prefix, std::string leaf, std::optional<Failure
   Place place;
   place.prefix = prefix;
   place.leaf = std::move(leaf);
-  place.folderName = prefix.empty() ? std::string(".") : prefix;
+  // Shown as the user would write it: \\?\C:\dir as C:\dir, \\?\UNC\host\share as \\host\share.
+  place.folderName = prefix.empty()                       ? std::string(".")
+                     : prefix.starts_with("\\\\?\\UNC\\") ? "\\\\" + prefix.substr(8)
+                     : prefix.starts_with("\\\\?\\")      ? prefix.substr(4)
+                                                          : prefix;
   if (place.folderName.size() > 1 &&
       place.folderName.find_last_of("/\\") == place.folderName.size() - 1 &&
       place.folderName[place.folderName.size() - 2] != ':') {
