@@ -4,9 +4,10 @@
 KESTAVON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # What scripts/run needs to build and start the program: compiler, build tools, libpng to encode
-# its pictures, Qt 6 with its platform plugins, and libxcb to ask the X server whether it answers.
+# its pictures, libacl and libattr to keep a replaced file's access control list and extended
+# attributes, Qt 6 with its platform plugins, and libxcb to ask the X server whether it answers.
 KESTAVON_RUN_PACKAGES=(
-  g++ cmake ninja-build libpng-dev
+  g++ cmake ninja-build libpng-dev libacl1-dev libattr1-dev
   qt6-base-dev qt6-qpa-plugins libxcb1-dev
 )
 

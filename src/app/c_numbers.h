@@ -14,6 +14,10 @@ namespace kestavon {
 // whether they are allowed.
 std::optional<double> parseCNumber(std::string_view text);
 
+// Whether `text` is a number in parseCNumber's forms that no double can hold because it is too
+// close to zero (1e-400), not too large: parseCNumber gives nothing for both.
+bool tooSmallForDouble(std::string_view text);
+
 // A whole number written with the digits 0-9 only (no sign, no spaces), up to 2^64 - 1; nothing
 // for anything else.
 std::optional<std::uint64_t> parseWholeNumber(std::string_view text);

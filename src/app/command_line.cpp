@@ -7,7 +7,9 @@
 #include "app/c_numbers.h"
 #include "app/front_end.h"
 #include "app/toolkit_options.h"
+#include "picture/png_file.h"
 #include "platform/messages.h"
+#include "platform/standard_streams.h"
 
 namespace kestavon {
 namespace {
@@ -153,6 +155,10 @@ OscState startState(const std::string& text) {
   }
   const auto number = [&text](std::string_view part) {
     const std::optional<double> value = parseCNumber(trimmed(part));
+    if (!value && tooSmallForDouble(trimmed(part))) {
+      throw BadCommandLine{"--start: " + quoted(part) + " is too close to zero for a double (in " +
+                           quoted(text) + ")"};
+    }
     if (!value || !std::isfinite(*value)) {
       throw BadCommandLine{"--start: " + quoted(part) + " is not a finite number (in " +
                            quoted(text) + ")"};
@@ -168,20 +174,12 @@ View view(const std::string& name) {
   throw BadCommandLine{"--render: " + quoted(name) + " is not a view: xy or 3d"};
 }
 
-bool endsInPng(std::string_view name) {
-  if (name.size() < 4) return false;
-  std::string suffix(name.substr(name.size() - 4));
-  for (char& c : suffix) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return suffix == ".png";
-}
-
-// A regular file to write is named *.png; standard output, a FIFO or a character device may have
-// any name, and anything else is refused before any run (status 1).
+// The writer's rule: a regular file to write is named *.png; standard output, a FIFO or a
+// character device may have any name. Broken, it is a bad command line; the writer refuses
+// anything else before any run (status 1).
 void checkOutputName(const std::string& output) {
-  if (destinationOf(output).kind == DestinationKind::File && !endsInPng(output)) {
-    throw BadCommandLine{"--output: " + quoted(output) + " does not end in .png"};
+  if (const std::optional<std::string> refusal = pngNameRefusal(output)) {
+    throw BadCommandLine{"--output: " + *refusal};
   }
 }
 

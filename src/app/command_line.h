@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "dynamics/oscillator.h"
-#include "picture/system_files.h"
 #include "plot/trajectory.h"
 
 namespace kestavon {
@@ -40,7 +39,8 @@ struct Answer {
 std::variant<Options, Answer> parseCommandLine(const std::vector<std::string>& arguments);
 
 // Prints the answer on its stream and returns the exit status: the answer's, or 1 (with a line on
-// standard error) when standard output cannot take it, e.g. --help > /dev/full.
+// standard error) when standard output cannot take it, e.g. --help > /dev/full. A reader that
+// closes the pipe early ends the program by SIGPIPE, as it ends any filter.
 int give(const Answer& answer);
 
 }  // namespace kestavon

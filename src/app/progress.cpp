@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "platform/messages.h"
+#include "platform/standard_streams.h"
 
 namespace kestavon {
 namespace {
@@ -15,7 +15,11 @@ std::string digits(int value) {
 
 }  // namespace
 
-RunProgress::RunProgress(int runs) : m_runs(runs), m_onTerminal(standardErrorIsTerminal()) {}
+RunProgress::RunProgress(int runs) : m_runs(runs), m_onTerminal(standardErrorIsTerminal()) {
+  if (!m_onTerminal) return;
+  const std::size_t widest = ("run " + digits(runs) + " of " + digits(runs)).size();
+  m_clearedAtEnd.emplace('\r' + std::string(widest, ' ') + '\r');
+}
 
 RunProgress::~RunProgress() { clear(); }
 

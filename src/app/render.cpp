@@ -1,5 +1,8 @@
 #include "app/render.h"
 
+#include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/batch.h"
@@ -28,8 +31,16 @@ int renderPicture(const Options& options) {
   std::vector<OscState> starts(static_cast<std::size_t>(options.runs));
   for (OscState& start : starts) start = runStart(options.start);
   // The window's canvas on a screen of this density: whole device pixels per pixel, on the grid.
-  RasterCanvas canvas(kPlotAreaWidth * options.scale, kPlotAreaHeight * options.scale,
-                      twipsPerDevicePixel(options.scale));
+  const int width = kPlotAreaWidth * options.scale, height = kPlotAreaHeight * options.scale;
+  std::optional<RasterCanvas> made;
+  try {
+    made.emplace(width, height, twipsPerDevicePixel(options.scale));
+  } catch (const std::bad_alloc&) {
+    report("not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) +
+           " picture");
+    return 1;
+  }
+  RasterCanvas& canvas = *made;
   bool failedRun = false;
   {
     RunProgress progress(options.runs);

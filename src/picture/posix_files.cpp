@@ -1,112 +1,306 @@
-// The picture writer's system calls on POSIX systems.
+// The picture writer's system calls on POSIX systems. Access control lists by libacl, extended
+// attributes by libattr; on Linux the folder of an open file is read from /proc.
 
+#include <acl/libacl.h>
+#include <attr/libattr.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/acl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
 
-#include "picture/file_names.h"
-#include "picture/held_signals.h"
-#include "picture/system_files.h"
+#include "picture/file_system.h"
 
-namespace kestavon {
+namespace kestavon::files {
 namespace {
 
-// How long a window's save waits for a FIFO's reader to take more.
-constexpr int kStallMilliseconds = 500;
-
-// Symbolic links followed before the system's own limit would say ELOOP.
-constexpr int kMaxLinks = 40;
-
-std::string reason(int error) { return std::strerror(error); }
-
-Destination refused(std::string why) { return {DestinationKind::Other, {}, std::move(why)}; }
-
-std::string folderOf(const std::string& name) {
-  const std::string folder = folderPart(name);
-  return folder.empty() ? std::string(".") : folder;
+Failure failureOf(int error, Failure::Kind kind = Failure::Kind::Other) {
+  return {kind, std::strerror(error)};
 }
 
-bool mayWrite(const std::string& name, int mode = W_OK) {
-  return ::faccessat(AT_FDCWD, name.c_str(), mode, AT_EACCESS) == 0;
+int descriptorOf(const Handle& handle) { return static_cast<int>(handle.native()); }
+
+Kind kindOf(mode_t mode) {
+  switch (mode & S_IFMT) {
+    case S_IFREG:
+      return Kind::File;
+    case S_IFIFO:
+    case S_IFCHR:
+      return Kind::Stream;
+    case S_IFDIR:
+      return Kind::Directory;
+    case S_IFSOCK:
+      return Kind::Socket;
+    case S_IFBLK:
+      return Kind::BlockDevice;
+    default:
+      return Kind::Other;
+  }
 }
 
-// The name that writing `name` reaches: a symbolic link followed to what it names (which may not
-// exist yet), however many links; nothing, with `error` set, when the system cannot say.
-std::optional<std::string> followLinks(std::string name, int& error) {
-  for (int links = 0; links <= kMaxLinks; ++links) {
-    struct stat status {};
-    if (::lstat(name.c_str(), &status) != 0) {
-      if (errno == ENOENT) return name;
-      error = errno;
-      return std::nullopt;
-    }
-    if (!S_ISLNK(status.st_mode)) return name;
-    char target[PATH_MAX];
-    const ssize_t length = ::readlink(name.c_str(), target, sizeof target);
-    if (length < 0 || length == static_cast<ssize_t>(sizeof target)) {
-      error = length < 0 ? errno : ENAMETOOLONG;
-      return std::nullopt;
-    }
-    const std::string linked(target, static_cast<std::size_t>(length));
-    if (linked.starts_with('/')) {
-      name = linked;
-    } else {
-      name = folderPart(name).append(linked);
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The link in /proc through which the system names what a descriptor holds.
+std::string procName(int descriptor) { return "/proc/self/fd/" + std::to_string(descriptor); }
+
+// A folder opened by the system; one the user may search but not read is still a place.
+Handle openFolder(const std::string& folder, std::optional<Failure>& failure) {
+  int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0 && errno == EACCES) {
+    descriptor = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  }
+  if (descriptor < 0) failure = failureOf(errno);
+  return Handle(descriptor);
+}
+
+Place placeAt(const std::string& name, std::optional<Failure>& failure) {
+  const std::size_t slash = name.rfind('/');
+  Place place;
+  place.prefix = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+  place.leaf = slash == std::string::npos ? name : name.substr(slash + 1);
+  place.folderName = slash == std::string::npos ? std::string(".")
+                     : slash == 0               ? std::string("/")
+                                                : name.substr(0, slash);
+  place.folder = openFolder(place.folderName, failure);
+  return place;
+}
+
+// The file's whole name as the system has it: /proc on Linux, realpath elsewhere.
+std::string wholeName(const Handle& file, const std::string& name) {
+  std::string linked(PATH_MAX, '\0');
+  const ssize_t length =
+      ::readlink(procName(descriptorOf(file)).c_str(), linked.data(), linked.size());
+  if (length > 0 && static_cast<std::size_t>(length) < linked.size() && linked[0] == '/') {
+    linked.resize(static_cast<std::size_t>(length));
+    return linked;
+  }
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(name.c_str(), nullptr),
+                                                         &std::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+mode_t currentUmask() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("Umask:"))
+      return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  const mode_t mask = ::umask(022);  // read by setting it, and set back at once
+  ::umask(mask);
+  return mask;
+}
+
+void withoutExecute(acl_entry_t entry) {
+  acl_permset_t permissions = nullptr;
+  if (acl_get_permset(entry, &permissions) == 0) {
+    acl_delete_perm(permissions, ACL_EXECUTE);
+    acl_set_permset(entry, permissions);
+  }
+}
+
+// The folder's default access control list as a file made there with mode 0666 gets it, as the
+// system makes it: execute taken from the owner, the mask (the owning group where there is none)
+// and others.
+std::optional<Failure> inheritAsIfMade0666(int made, acl_t inherited) {
+  bool hasMask = false;
+  acl_entry_t entry = nullptr;
+  for (int which = ACL_FIRST_ENTRY; acl_get_entry(inherited, which, &entry) == 1;
+       which = ACL_NEXT_ENTRY) {
+    acl_tag_t tag = ACL_UNDEFINED_TAG;
+    acl_get_tag_type(entry, &tag);
+    hasMask = hasMask || tag == ACL_MASK;
+  }
+  for (int which = ACL_FIRST_ENTRY; acl_get_entry(inherited, which, &entry) == 1;
+       which = ACL_NEXT_ENTRY) {
+    acl_tag_t tag = ACL_UNDEFINED_TAG;
+    acl_get_tag_type(entry, &tag);
+    if (tag == ACL_USER_OBJ || tag == ACL_MASK || tag == ACL_OTHER ||
+        (tag == ACL_GROUP_OBJ && !hasMask)) {
+      withoutExecute(entry);
     }
   }
-  error = ELOOP;
+  if (acl_set_fd(made, inherited) != 0) return failureOf(errno);
   return std::nullopt;
 }
 
-Destination standardOutput() {
+// What a new file made in the folder with mode 0666 gets, given to one made with 0600.
+std::optional<Failure> dressAsNew(int made, const Place& place) {
+  acl_t inherited = acl_get_file(procName(descriptorOf(place.folder)).c_str(), ACL_TYPE_DEFAULT);
+  if (inherited != nullptr) {
+    const bool inherits = acl_entries(inherited) > 0;
+    std::optional<Failure> failure;
+    if (inherits) failure = inheritAsIfMade0666(made, inherited);
+    acl_free(inherited);
+    if (inherits) return failure;
+  }
+  if (::fchmod(made, 0666 & ~currentUmask()) != 0) return failureOf(errno);
+  return std::nullopt;
+}
+
+// The old file's owner and group (an owner is given away by root alone; a group by its members),
+// then its mode (chown clears set-user-ID bits), its access control list and extended attributes.
+std::optional<Failure> dressAsOld(int made, int old) {
+  struct stat was {
+  }, now{};
+  if (::fstat(old, &was) != 0) return failureOf(errno);
+  if (::fchown(made, was.st_uid, was.st_gid) != 0) {
+    [[maybe_unused]] const int groupOnly = ::fchown(made, static_cast<uid_t>(-1), was.st_gid);
+  }
+  if (::fstat(made, &now) != 0) return failureOf(errno);
+  const bool groupKept = now.st_gid == was.st_gid;
+  mode_t mode = was.st_mode & 07777;
+  if (!groupKept) mode &= ~static_cast<mode_t>(S_ISGID | S_IRWXG);  // not for another group
+  if (::fchmod(made, mode) != 0) return failureOf(errno);
+
+  acl_t list = acl_get_fd(old);  // none where the file system has no such lists
+  std::optional<Failure> failure;
+  if (list != nullptr && acl_equiv_mode(list, nullptr) != 0) {  // more than the mode says
+    acl_entry_t entry = nullptr;
+    for (int which = ACL_FIRST_ENTRY; !groupKept && acl_get_entry(list, which, &entry) == 1;
+         which = ACL_NEXT_ENTRY) {
+      acl_tag_t tag = ACL_UNDEFINED_TAG;
+      acl_permset_t permissions = nullptr;
+      if (acl_get_tag_type(entry, &tag) == 0 && tag == ACL_GROUP_OBJ &&
+          acl_get_permset(entry, &permissions) == 0) {
+        acl_clear_perms(permissions);
+        acl_set_permset(entry, permissions);
+      }
+    }
+    if (acl_set_fd(made, list) != 0) failure = failureOf(errno);
+  }
+  if (list != nullptr) acl_free(list);
+  if (failure) return failure;
+  // Every attribute but those of access, which the lines above keep (the rules of
+  // /etc/xattr.conf: libattr's own check).
+  if (attr_copy_fd(nullptr, old, nullptr, made, nullptr, nullptr) != 0 && errno != ENOTSUP &&
+      errno != ENOSYS) {
+    return failureOf(errno);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Handle::~Handle() {
+  if (valid()) ::close(descriptorOf(*this));
+}
+
+std::optional<Failure> close(Handle& handle) {
+  // After EINTR Linux has closed the descriptor.
+  if (::close(static_cast<int>(handle.release())) != 0 && errno != EINTR) return failureOf(errno);
+  return std::nullopt;
+}
+
+Found lookAt(const std::string& name) {
+  Found found;
   struct stat status {};
-  std::string refusal;
-  if (::fstat(STDOUT_FILENO, &status) != 0) {
-    refusal = reason(errno);
-  } else if (::isatty(STDOUT_FILENO) == 1) {
-    refusal = "it is a terminal; redirect it to a file or a pipe";
+  if (::stat(name.c_str(), &status) != 0) {
+    const int error = errno;
+    struct stat link {};
+    if (error != ENOENT) {
+      found.failure = failureOf(error);
+    } else if (::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+      found.kind = Kind::LinkToNothing;
+    } else {
+      found.kind = Kind::Missing;
+    }
+    return found;
   }
-  return {DestinationKind::StandardOutput, {}, refusal};
+  found.kind = kindOf(status.st_mode);
+  if (S_ISFIFO(status.st_mode)) {
+    if (::faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) != 0)
+      found.failure = failureOf(errno);
+    return found;
+  }
+  if (found.kind != Kind::File && found.kind != Kind::Stream) return found;
+  found.handle = Handle(::open(name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+  struct stat opened {};
+  if (!found.handle.valid() || ::fstat(descriptorOf(found.handle), &opened) != 0) {
+    found.failure = failureOf(errno);
+    return found;
+  }
+  found.kind = kindOf(opened.st_mode);
+  if (found.kind == Kind::Stream && ::isatty(descriptorOf(found.handle)) == 1) {
+    found.kind = Kind::Terminal;
+  }
+  return found;
 }
 
-Destination existing(const std::string& path, const struct stat& status) {
-  const mode_t type = status.st_mode & S_IFMT;
-  if (type != S_IFREG && type != S_IFIFO && type != S_IFCHR) {
-    const char* named = type == S_IFDIR    ? "a directory"
-                        : type == S_IFSOCK ? "a socket"
-                        : type == S_IFBLK  ? "a block device"
-                                           : "not a regular file";
-    return refused(std::string("it is ") + named +
-                   "; a picture goes into a file, a FIFO or a character device");
-  }
-  const DestinationKind kind = type == S_IFREG ? DestinationKind::File : DestinationKind::Stream;
-  if (!mayWrite(path)) return {kind, path, reason(errno)};
-  if (kind == DestinationKind::File) {
-    // A new file is made beside the old one and renamed over it; in a sticky folder (/tmp) only
-    // the owner of the file or of the folder may rename over it.
-    const std::string folder = folderOf(path);
-    struct stat folderStatus {};
-    if (!mayWrite(folder, W_OK | X_OK) || ::stat(folder.c_str(), &folderStatus) != 0) {
-      return {kind, path, reason(errno)};
-    }
-    const uid_t user = ::geteuid();
-    if ((folderStatus.st_mode & S_ISVTX) != 0 && user != 0 && status.st_uid != user &&
-        folderStatus.st_uid != user) {
-      return {kind, path, reason(EPERM)};
-    }
-  }
-  return {kind, path, {}};
+Place placeOfNew(const std::string& name, std::optional<Failure>& failure) {
+  return placeAt(name, failure);
 }
 
-// Writes all of `bytes`, however many writes it takes. A descriptor that takes nothing for
-// `stallMilliseconds` (-1: wait as long as it takes) fails.
-std::optional<std::string> writeAll(int descriptor, std::span<const std::uint8_t> bytes,
-                                    int stallMilliseconds) {
+Place placeOf(const Handle& file, const std::string& name, std::optional<Failure>& failure) {
+  const std::string whole = wholeName(file, name);
+  if (whole.empty()) {
+    failure = failureOf(errno, Failure::Kind::NoFolder);
+    return {};
+  }
+  Place place = placeAt(whole, failure);
+  struct stat there {
+  }, opened{};
+  if (!failure && (::fstatat(descriptorOf(place.folder), place.leaf.c_str(), &there,
+                             AT_SYMLINK_NOFOLLOW) != 0 ||
+                   ::fstat(descriptorOf(file), &opened) != 0 || !sameFile(there, opened))) {
+    failure = Failure{Failure::Kind::NoFolder, {}};
+  }
+  return place;
+}
+
+std::optional<Failure> mayMakeFileIn(const Place& place, const std::string& /*probeLeaf*/) {
+  const int folder = descriptorOf(place.folder);
+  // A file without a name, gone with its descriptor: the system's own answer, a read-only mount
+  // or a full table of files included.
+  const int probe = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (probe >= 0) {
+    ::close(probe);
+    return std::nullopt;
+  }
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return failureOf(errno);
+  if (::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) != 0) return failureOf(errno);
+  return std::nullopt;
+}
+
+std::optional<Failure> mayReplace(const Place& place, const Handle& file) {
+  struct stat folder {
+  }, old{};
+  if (::fstat(descriptorOf(place.folder), &folder) != 0 || ::fstat(descriptorOf(file), &old) != 0) {
+    return failureOf(errno);
+  }
+  const uid_t user = ::geteuid();
+  if ((folder.st_mode & S_ISVTX) != 0 && user != 0 && old.st_uid != user && folder.st_uid != user) {
+    return failureOf(EPERM);
+  }
+  return std::nullopt;
+}
+
+Handle makeFile(const Place& place, const std::string& leaf, const Handle* like,
+                std::optional<Failure>& failure) {
+  mode_t mode = S_IRUSR | S_IWUSR;
+  struct stat old {};
+  if (like != nullptr && ::fstat(descriptorOf(*like), &old) == 0) mode &= old.st_mode;
+  const int descriptor =
+      ::openat(descriptorOf(place.folder), leaf.c_str(),
+               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode);
+  if (descriptor < 0) {
+    failure = failureOf(errno, errno == EEXIST ? Failure::Kind::Exists : Failure::Kind::Other);
+  }
+  return Handle(descriptor);
+}
+
+std::optional<Failure> write(const Handle& handle, std::span<const std::uint8_t> bytes,
+                             int stallMilliseconds) {
+  const int descriptor = descriptorOf(handle);
   while (!bytes.empty()) {
     const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
     if (written > 0) {
@@ -116,118 +310,63 @@ std::optional<std::string> writeAll(int descriptor, std::span<const std::uint8_t
     } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       pollfd ready{descriptor, POLLOUT, 0};
       const int events = ::poll(&ready, 1, stallMilliseconds);
-      if (events == 0) return std::string("the program reading it stopped reading");
-      if (events < 0 && errno != EINTR) return reason(errno);
+      if (events == 0) return Failure{Failure::Kind::Stalled, {}};
+      if (events < 0 && errno != EINTR) return failureOf(errno);
     } else {
-      return reason(written < 0 ? errno : EIO);
+      return failureOf(written < 0 ? errno : EIO);
     }
   }
   return std::nullopt;
 }
 
-// Closes the descriptor; its reason when the close reports a failure of the writes before it.
-std::optional<std::string> closeChecked(int descriptor) {
-  // After EINTR Linux has closed the descriptor, and the signals that end the program are held.
-  if (::close(descriptor) != 0 && errno != EINTR) return reason(errno);
+std::optional<Failure> flush(const Handle& handle) {
+  if (::fsync(descriptorOf(handle)) != 0) return failureOf(errno);
   return std::nullopt;
 }
 
-// A new file with a short name of its own in `folder`, opened for writing; -1 with errno set.
-int createTemporary(const std::string& folder, std::string& name) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = temporaryName(folder);
-    const int descriptor =
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (descriptor >= 0 || errno != EEXIST) return descriptor;
-  }
-  errno = EEXIST;
-  return -1;
+std::optional<Failure> dress(const Handle& made, const Handle* old, const Place& place) {
+  if (old != nullptr) return dressAsOld(descriptorOf(made), descriptorOf(*old));
+  return dressAsNew(descriptorOf(made), place);
 }
 
-// Makes the temporary file's owner, group and mode those of the file it replaces, as far as the
-// system lets this user (an owner is given away by root alone; chown clears set-user-ID bits, so
-// the mode comes after).
-void keepOwnerAndMode(int descriptor, const struct stat& old) {
-  if (::fchown(descriptor, old.st_uid, old.st_gid) != 0) {
-    [[maybe_unused]] const int groupOnly = ::fchown(descriptor, static_cast<uid_t>(-1), old.st_gid);
+std::optional<Failure> putInPlace(const Place& place, const std::string& made, const Handle* old) {
+  const int folder = descriptorOf(place.folder);
+  if (old != nullptr) {
+    struct stat there {
+    }, opened{};
+    if (::fstatat(folder, place.leaf.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fstat(descriptorOf(*old), &opened) != 0 || !sameFile(there, opened)) {
+      return Failure{Failure::Kind::Moved, {}};
+    }
+    if (::renameat(folder, made.c_str(), folder, place.leaf.c_str()) != 0) return failureOf(errno);
+  } else if (::renameat2(folder, made.c_str(), folder, place.leaf.c_str(), RENAME_NOREPLACE) != 0) {
+    // A file that came meanwhile is not overwritten, where the file system can tell.
+    if (errno != EINVAL && errno != ENOSYS) return failureOf(errno);
+    if (::renameat(folder, made.c_str(), folder, place.leaf.c_str()) != 0) return failureOf(errno);
   }
-  [[maybe_unused]] const int mode = ::fchmod(descriptor, old.st_mode & 07777);
-}
-
-}  // namespace
-
-Destination destinationOf(const std::string& name) {
-  if (name == kStandardOutput) return standardOutput();
-  if (name.empty()) return refused("no file name");
-  int error = 0;
-  const std::optional<std::string> path = followLinks(name, error);
-  if (!path) return refused(reason(error));
-  struct stat status {};
-  if (::stat(path->c_str(), &status) == 0) return existing(*path, status);
-  if (errno != ENOENT) return refused(reason(errno));
-  // A new file: its folder must take it. (Were the folder not one, stat would have said so.)
-  if (!mayWrite(folderOf(*path), W_OK | X_OK)) return {DestinationKind::File, *path, reason(errno)};
-  return {DestinationKind::File, *path, {}};
-}
-
-std::optional<std::string> replaceFile(const std::string& path,
-                                       std::span<const std::uint8_t> bytes) {
-  struct stat old {};
-  const bool replacing = ::stat(path.c_str(), &old) == 0;
-  const HeldEndings held;  // from the temporary file's creation until it is renamed or removed
-  std::string temporary;
-  const int descriptor = createTemporary(folderPart(path), temporary);
-  if (descriptor < 0) return reason(errno);
-  if (replacing) keepOwnerAndMode(descriptor, old);
-  std::optional<std::string> failure = writeAll(descriptor, bytes, -1);
-  if (!failure && ::fsync(descriptor) != 0) failure = reason(errno);
-  if (const std::optional<std::string> closing = closeChecked(descriptor); !failure) {
-    failure = closing;
-  }
-  if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0) failure = reason(errno);
-  if (failure) {
-    ::unlink(temporary.c_str());
-    return failure;
-  }
-  // The rename itself reaches the disk with the folder; the picture is in place either way.
-  if (const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
+  ::fsync(folder);  // the rename reaches the disk with the folder; in place either way
   return std::nullopt;
 }
 
-std::optional<std::string> writeStream(const std::string& name, std::span<const std::uint8_t> bytes,
-                                       Patience patience) {
-  const bool never = patience == Patience::Never;
-  const int descriptor =
-      ::open(name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (never ? O_NONBLOCK : 0));
+void removeQuietly(const Place& place, const std::string& leaf) {
+  ::unlinkat(descriptorOf(place.folder), leaf.c_str(), 0);
+}
+
+Handle openStream(const std::string& name, bool wait, std::optional<Failure>& failure) {
+  Handle stream(::open(name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK)));
   struct stat status {};
-  if (descriptor < 0) {
+  if (!stream.valid()) {
     // Opened without waiting, a FIFO that no program has open for reading says ENXIO.
+    const int error = errno;
     const bool unread =
-        errno == ENXIO && ::stat(name.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
-    return unread ? std::string("no program is reading it") : reason(errno);
+        error == ENXIO && ::stat(name.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+    failure = failureOf(error, unread ? Failure::Kind::NoReader : Failure::Kind::Other);
+  } else if (::fstat(descriptorOf(stream), &status) != 0) {
+    failure = failureOf(errno);
+  } else if (kindOf(status.st_mode) != Kind::Stream) {
+    failure = Failure{Failure::Kind::NotStream, {}};
   }
-  std::optional<std::string> failure;
-  if (::fstat(descriptor, &status) != 0) {
-    failure = reason(errno);
-  } else if (!S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode)) {
-    // Whatever took the name's place since it was judged is written only if it is a stream too.
-    failure = "it is no longer a FIFO or a character device";
-  } else {
-    const QuietPipe quiet;
-    failure = writeAll(descriptor, bytes, never ? kStallMilliseconds : -1);
-  }
-  if (const std::optional<std::string> closing = closeChecked(descriptor); !failure) {
-    failure = closing;
-  }
-  return failure;
+  return stream;
 }
 
-std::optional<std::string> writeStandardOutput(std::span<const std::uint8_t> bytes) {
-  return writeAll(STDOUT_FILENO, bytes, -1);
-}
-
-}  // namespace kestavon
+}  // namespace kestavon::files

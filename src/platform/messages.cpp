@@ -2,15 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#if defined(_WIN32)
-#include <windows.h>
 
-#include "platform/windows_console.h"
-#else
-#include <unistd.h>
-
-#include <cerrno>
-#endif
+#include "platform/standard_streams.h"
 
 namespace kestavon {
 namespace {
@@ -82,32 +75,5 @@ std::string printable(std::string_view bytes) {
 }
 
 void report(std::string_view line) { writeStandardError("kestavon: " + printable(line) + '\n'); }
-
-#if defined(_WIN32)
-
-bool standardErrorIsTerminal() { return isConsole(standardHandle(STD_ERROR_HANDLE)); }
-
-void writeStandardError(std::string_view text) {
-  // A window program's standard error, and text for a console in its own units.
-  void* const handle = standardHandle(STD_ERROR_HANDLE);
-  if (handle == nullptr || (isConsole(handle) && writeConsole(handle, text))) return;
-  DWORD written = 0;
-  WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-#else
-
-bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
-
-void writeStandardError(std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-}
-
-#endif
 
 }  // namespace kestavon

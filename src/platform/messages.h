@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/standard_streams.h"  // where report() writes
+
 namespace kestavon {
 
 // Bytes as a message can show them on one line: valid UTF-8 stays as it is, except control
@@ -15,11 +17,5 @@ std::string printable(std::string_view bytes);
 // Writes "kestavon: " and the line on standard error, made printable(): every line the program
 // writes there starts with its name.
 void report(std::string_view line);
-
-// Standard error as it is: whether it is a terminal (a console on Windows), and text written
-// there unchanged, unbuffered (a failure is not worth reporting: there is nowhere left to report
-// it).
-bool standardErrorIsTerminal();
-void writeStandardError(std::string_view text);
 
 }  // namespace kestavon

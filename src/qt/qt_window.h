@@ -34,7 +34,7 @@ class QtWindow final : public QWidget, private form::FrontEnd {
   // The toolkit's own file dialog, keeping no settings.
   std::optional<form::SaveChoice> askSaveName(const form::SaveDialog& dialog) override;
   // A QMessageBox; none for an error where no display can show it.
-  void showMessage(form::MessageKind kind, const std::string& text) override;
+  void showMessage(form::MessageKind kind, const std::string& message) override;
   std::optional<std::string> copyPicture(const RasterCanvas& picture) override;  // as a QImage
   [[noreturn]] void quit(int status) override;
 

@@ -7,6 +7,17 @@ constexpr wchar_t kClassName[] = L"KestavonPlot";
 
 }  // namespace
 
+BITMAPINFOHEADER bitmapHeader(const RasterCanvas& pixels, bool topRowFirst) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = pixels.width();
+  header.biHeight = topRowFirst ? -pixels.height() : pixels.height();
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  return header;
+}
+
 PlotView::PlotView(HWND parent, int id, const wchar_t* name) {
   static const ATOM registered = [] {
     WNDCLASSEXW windowClass{};
@@ -52,13 +63,7 @@ void PlotView::paint(HDC dc) const {
   if (GetFocus() == m_handle) DrawFocusRect(dc, &box);
   RestoreDC(dc, saved);
 
-  BITMAPINFO bitmap{};
-  bitmap.bmiHeader.biSize = sizeof bitmap.bmiHeader;
-  bitmap.bmiHeader.biWidth = pixels.width();
-  bitmap.bmiHeader.biHeight = -pixels.height();  // top row first, as the canvas keeps them
-  bitmap.bmiHeader.biPlanes = 1;
-  bitmap.bmiHeader.biBitCount = 32;  // 0xFFRRGGBB: blue, green, red and a byte left alone
-  bitmap.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO bitmap{bitmapHeader(pixels, true), {}};
   SetDIBitsToDevice(dc, drawing.left, drawing.top, static_cast<DWORD>(pixels.width()),
                     static_cast<DWORD>(pixels.height()), 0, 0, 0,
                     static_cast<UINT>(pixels.height()), pixels.pixels(), &bitmap, DIB_RGB_COLORS);

@@ -6,6 +6,11 @@
 
 namespace kestavon {
 
+// The header of a 32-bit device-independent bitmap of the canvas's pixels (0xFFRRGGBB: blue, green,
+// red and a byte left alone), its top row first as the canvas keeps them, or its bottom row first
+// as the clipboard's readers expect.
+BITMAPINFOHEADER bitmapHeader(const RasterCanvas& pixels, bool topRowFirst);
+
 // picGraph on the Windows API: a child window that shows the canvas's device pixels one to one on
 // the screen's, inside a sunken frame; the focus shows on the frame. Clicked, it takes the focus;
 // it is a tab stop. Its window text is its accessible name.

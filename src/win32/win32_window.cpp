@@ -192,8 +192,6 @@ void Win32Window::showMessage(form::MessageKind kind, const std::string& text) {
 }
 
 std::optional<std::string> Win32Window::copyPicture(const RasterCanvas& picture) {
-  // A device-independent bitmap of the pixels, its rows bottom up as the clipboard's readers
-  // expect.
   const std::size_t row = static_cast<std::size_t>(picture.width()) * 4;
   const std::size_t size =
       sizeof(BITMAPINFOHEADER) + row * static_cast<std::size_t>(picture.height());
@@ -203,13 +201,7 @@ std::optional<std::string> Win32Window::copyPicture(const RasterCanvas& picture)
     if (memory != nullptr) GlobalFree(memory);
     throw std::bad_alloc();
   }
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = picture.width();
-  header.biHeight = picture.height();
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
+  const BITMAPINFOHEADER header = bitmapHeader(picture, false);
   std::memcpy(bytes, &header, sizeof header);
   for (int y = 0; y < picture.height(); ++y) {
     std::memcpy(

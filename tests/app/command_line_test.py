@@ -24,7 +24,10 @@ import os
 import pty
 import re
 import resource
+import shutil
 import signal
+import struct
+import ctypes
 import socket
 import stat
 import subprocess
@@ -48,7 +51,7 @@ def check(condition, what):
 def run(program, *arguments, env=None, limit_file_size=None, stdout=subprocess.PIPE):
     def limit():
         if limit_file_size is not None:
-            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a write past the limit fails instead
+            signal.signal(signal.SIGXFSZ, signal.SIG_DFL)  # as a shell leaves it: the program's
             resource.setrlimit(resource.RLIMIT_FSIZE, (limit_file_size, limit_file_size))
     environment = dict(os.environ if env is None else env)
     return subprocess.run([program, *arguments], env=environment, stdout=stdout,
@@ -87,7 +90,9 @@ def outputs(folder):
             "twin": os.path.join(folder, "\ufffd.png"),
             "cafe": os.path.join(folder, os.fsdecode(b"caf\xe9")),
             # As long as a name may be: its temporary file beside it needs a shorter one.
-            "long": os.path.join(folder, "l" * 247 + ".png"), "owned": os.path.join(folder, "owned.png")}
+            "long": os.path.join(folder, "l" * 247 + ".png"), "owned": os.path.join(folder, "owned.png"),
+            "png link": os.path.join(folder, "text-link.png"),
+            "dangling": os.path.join(folder, "dangling.png")}
     for name in ("dir", "dir.png", "cafe"):
         os.mkdir(made[name])
     os.mkfifo(made["fifo"])
@@ -99,6 +104,8 @@ def outputs(folder):
         os.chown(made["owned"], 1234, 5678)
         os.chmod(made["owned"], 0o640)
     os.symlink(made["linked"], made["file link"])
+    os.symlink(made["text"], made["png link"])
+    os.symlink(os.path.join(folder, "nothing.png"), made["dangling"])
     listener = socket.socket(socket.AF_UNIX)
     listener.bind(made["sock"])
     devices = True
@@ -148,6 +155,13 @@ def png_in_fifo(result, folder, made, reader):
     return reader.received().startswith(PNG) and stat.S_ISFIFO(os.lstat(made["fifo"]).st_mode)
 
 
+def still_text(name):
+    def untouched(result, folder, made, reader):
+        with open(made[name], "rb") as file:
+            return file.read() == b"an earlier picture"
+    return untouched
+
+
 def png_on_stdout(result, folder, made, reader):
     return result.stdout.startswith(PNG)
 
@@ -192,6 +206,10 @@ def command_lines(program, folder):
          "--start: '1e999' is not a finite number (in '0,1e999,0')"),
         (["--start", "0,0,nan"], *bad, "--start: 'nan' is not a finite number (in '0,0,nan')"),
         (["--start", "0x-1,0,0"], *bad, "--start: '0x-1' is not a finite number (in '0x-1,0,0')"),
+        (["--start", "1e-400,0,0"], *bad,
+         "--start: '1e-400' is too close to zero for a double (in '1e-400,0,0')"),
+        (["--start", "0,-0x1p-1100,0"], *bad,
+         "--start: '-0x1p-1100' is too close to zero for a double (in '0,-0x1p-1100,0')"),
         (["--start", "--seed", "1"], *bad, "--start needs three numbers X,Y,Z"),
         (["--render", "--output", new], *bad, "--render needs xy or 3d"),
         (["--render", "xy"], *bad, "--render needs --output FILE.png"),
@@ -221,20 +239,29 @@ def command_lines(program, folder):
         (render + [made["text"]], *bad, f"--output: '{made['text']}' does not end in .png"),
         # Outputs refused before any run.
         (render + [made["dir"]], 1, None,
-         f"cannot write {made['dir']}: it is a directory; a picture goes into a file, a FIFO or "
+         f"cannot write {made['dir']}: it is a directory; a picture goes into a file, a pipe or "
          "a character device", empty_folder("dir")),
         (render + [made["dir.png"]], 1, None,
-         f"cannot write {made['dir.png']}: it is a directory; a picture goes into a file, a FIFO "
+         f"cannot write {made['dir.png']}: it is a directory; a picture goes into a file, a pipe "
          "or a character device", empty_folder("dir.png")),
         (render + [made["sock"]], 1, None,
-         f"cannot write {made['sock']}: it is a socket; a picture goes into a file, a FIFO or a "
+         f"cannot write {made['sock']}: it is a socket; a picture goes into a file, a pipe or a "
          "character device", still("sock", stat.S_ISSOCK)),
         (render + [os.path.join(made["old"], "x.png")], 1, None,
          f"cannot write {made['old']}/x.png: Not a directory", None),
         (render + [os.path.join(folder, "line\nbreak", "x.png")], 1, None,
-         f"cannot write {folder}/line\\nbreak/x.png: No such file or directory", None),
+         f"cannot write {folder}/line\\nbreak/x.png: no file can be made in {folder}/line\\nbreak: "
+         "No such file or directory", None),
         (render + [os.path.join(made["cafe"], "none", "x.png")], 1, None,
-         f"cannot write {folder}/caf\\xe9/none/x.png: No such file or directory", None),
+         f"cannot write {folder}/caf\\xe9/none/x.png: no file can be made in {folder}/caf\\xe9/none: "
+         "No such file or directory", None),
+        # A link is judged by the system and leads to a file named *.png, or is refused.
+        (render + [made["png link"]], 1, None,
+         f"cannot write {made['png link']}: it leads to '{made['text']}', whose name does not end "
+         "in .png", still_text("text")),
+        (render + [made["dangling"]], 1, None,
+         f"cannot write {made['dangling']}: it is a symbolic link to a file that does not exist",
+         None),
         # Outputs written.
         (render + [os.path.join(folder, "NEW.PNG")], 0, None, None,
          png_file(os.path.join(folder, "NEW.PNG"))),
@@ -246,6 +273,9 @@ def command_lines(program, folder):
         (render + [made["long"]], 0, None, None, replaced_twice),
         (render + [made["owned"]], 0, None, None, owner_kept),
         (["--render=3d", "--output=-"], 0, None, None, png_on_stdout),
+        # A pipe reached by a name (here standard output's) is written directly, whatever the name.
+        (render + ["/dev/stdout"], 0, None, None, png_on_stdout),
+        (render + ["/proc/self/fd/1"], 0, None, None, png_on_stdout),
         (render + [made["fifo"]], 0, None, None, png_in_fifo),
         (render + [made["link"]], 0, None, None, png_in_fifo),
         # Help and version.
@@ -260,7 +290,7 @@ def command_lines(program, folder):
              f"cannot write {made['full']}: No space left on device", still("full", stat.S_ISCHR)),
             (render + [made["block"]], 1, None,
              f"cannot write {made['block']}: it is a block device; a picture goes into a file, a "
-             "FIFO or a character device", still("block", stat.S_ISBLK)),
+             "pipe or a character device", still("block", stat.S_ISBLK)),
         ]
     for arguments, status, stdout_first, stderr_first, *rest in cases:
         leaves = rest[0] if rest else None
@@ -398,24 +428,245 @@ def refused_before_runs(program, folder):
     theirs = os.path.join(sticky, "theirs.png")
     with open(theirs, "wb") as file:
         file.write(b"an earlier picture")
+    inside_locked = os.path.join(locked, "inside.png")
+    with open(inside_locked, "wb") as file:
+        file.write(b"an earlier picture")
+    os.chmod(inside_locked, 0o666)
+    linked = os.path.join(sticky, "to-locked.png")
+    os.symlink(inside_locked, linked)
     os.chmod(folder, 0o755)  # for the user nobody
     os.chmod(read_only, 0o444)
     os.chmod(sticky, 0o1777)
     os.chmod(theirs, 0o666)
-    cases = [(os.path.join(folder, "none", "x.png"), "No such file or directory", None),
+    cases = [(os.path.join(folder, "none", "x.png"),
+              f"no file can be made in {folder}/none: No such file or directory", None),
              (os.path.join(folder, "n" * 252 + ".png"), "File name too long", None)]
-    if ROOT:
-        nobody = lambda: (os.setgid(65534), os.setuid(65534))  # noqa: E731
-        cases += [(os.path.join(locked, "x.png"), "Permission denied", nobody),
-                  (read_only, "Permission denied", nobody),
-                  (theirs, "Operation not permitted", nobody)]
+    reachable = copy_for_nobody(program, folder) if ROOT else None
+    if reachable:
+        program = reachable
+        cases += [(os.path.join(locked, "x.png"), f"no file can be made in {locked}: Permission "
+                   "denied", as_nobody),
+                  (read_only, "Permission denied", as_nobody),
+                  (theirs, "Operation not permitted", as_nobody),
+                  # Through a link, it is the folder of the file it leads to that refuses.
+                  (linked, f"no file can be made in {locked}: Permission denied", as_nobody)]
     else:
-        print("skipped: folders and files another user may not write (needs root)")
+        print("skipped: folders and files another user may not write (needs root, and a copy of "
+              "the program that the user nobody can run)")
     for output, reason, user in cases:
         status, shown = on_terminal(program, "--render", "3d", "--runs", "1000", "--scale", "8",
                                     "--output", output, user=user)
         check(status == 1 and shown == f"kestavon: cannot write {output}: {reason}\r\n",
               f"refused before any run: {reason} ({status}, {shown!r})")
+
+
+def as_nobody():
+    os.setgroups([])
+    os.setgid(65534)
+    os.setuid(65534)
+
+
+def copy_for_nobody(program, folder):
+    """The program copied where the user nobody can reach it (a build folder under /root is not),
+    or nothing, saying why."""
+    place = os.path.join(folder, "bin")
+    os.makedirs(place, exist_ok=True)
+    os.chmod(place, 0o755)
+    copy = shutil.copy2(program, os.path.join(place, "kestavon"))
+    os.chmod(copy, 0o755)
+    result = subprocess.run([copy, "--version"], capture_output=True, timeout=60,
+                            preexec_fn=as_nobody)
+    if result.returncode != 0:
+        print(f"skipped: the user nobody cannot run a copy of the program in {place} "
+              f"({result.stderr!r})")
+        return None
+    return copy
+
+
+def acl_blob(entries):
+    """An access control list as the system keeps it in system.posix_acl_access: (tag, perm, id)."""
+    return struct.pack("<I", 2) + b"".join(struct.pack("<HHI", tag, perm, ident)
+                                           for tag, perm, ident in sorted(entries))
+
+
+class CreationWatch:
+    """Sees every .kestavon- file made in a folder as it is made (inotify), and records its mode."""
+
+    def __init__(self, folder):
+        self.libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = self.libc.inotify_init1(os.O_NONBLOCK)
+        self.libc.inotify_add_watch(self.fd, folder.encode(), 0x100)  # IN_CREATE
+        self.folder, self.modes, self.done = folder, [], False
+        self.thread = threading.Thread(target=self._watch, daemon=True)
+        self.thread.start()
+
+    def _watch(self):
+        while not self.done:
+            try:
+                events = os.read(self.fd, 4096)
+            except BlockingIOError:
+                time.sleep(0.0001)
+                continue
+            while events:
+                length = struct.unpack_from("<iIII", events)[3]
+                name = events[16:16 + length].rstrip(b"\0").decode()
+                events = events[16 + length:]
+                try:
+                    self.modes.append(stat.S_IMODE(os.lstat(os.path.join(self.folder, name)).st_mode))
+                except FileNotFoundError:
+                    pass
+
+    def stop(self):
+        self.done = True
+        self.thread.join(timeout=10)
+        os.close(self.fd)
+        return self.modes
+
+
+def replace_keeps(program, folder):
+    """What a replace keeps of the old file: its access control list (and its mask apart from the
+    owning group's bits), a user. attribute, and a mode that the new picture has from the first
+    byte it holds; a group that cannot be kept takes its permissions with it."""
+    place = os.path.join(folder, "keeps")
+    os.mkdir(place)
+    os.chmod(folder, 0o755)
+    os.chmod(place, 0o777)
+    path = os.path.join(place, "a.png")
+    with open(path, "wb") as old:
+        old.write(b"an earlier picture")
+    os.chmod(path, 0o640)
+    acl = acl_blob([(1, 6, 0xFFFFFFFF), (2, 6, 65534), (4, 4, 0xFFFFFFFF), (0x10, 6, 0xFFFFFFFF),
+                    (0x20, 0, 0xFFFFFFFF)])  # u::rw- u:nobody:rw- g::r-- m::rw- o::---
+    try:
+        os.setxattr(path, "system.posix_acl_access", acl)
+        os.setxattr(path, "user.note", b"hello")
+    except OSError as error:
+        print(f"skipped: a replace keeps ACLs and attributes (the file system takes none: {error})")
+        return
+    result = run(program, "--render", "xy", "--output", path)
+    kept = (os.getxattr(path, "system.posix_acl_access"), os.getxattr(path, "user.note"),
+            stat.S_IMODE(os.stat(path).st_mode))
+    check(result.returncode == 0 and kept == (acl, b"hello", 0o660),
+          f"a replace keeps the ACL (the group's r-- apart from the mask's rw-) and user.note "
+          f"({result.returncode}, {kept!r})")
+
+    secret = os.path.join(place, "secret.png")
+    with open(secret, "wb") as old:
+        old.write(b"an earlier picture")
+    os.chmod(secret, 0o600)
+    modes = []
+    for _ in range(5):
+        watch = CreationWatch(place)
+        result = run(program, "--render", "3d", "--scale", "8", "--output", secret)
+        modes += watch.stop()
+    check(result.returncode == 0 and modes != [] and all(mode & 0o077 == 0 for mode in modes),
+          f"the new picture of a file 0600 is readable by no one else while it is written "
+          f"(modes seen {sorted(set(oct(mode) for mode in modes))})")
+
+    if not ROOT:
+        print("skipped: a group that cannot be kept (needs root)")
+        return
+    copy = copy_for_nobody(program, folder)
+    if copy is None:
+        return
+    grouped = os.path.join(place, "grouped.png")
+    with open(grouped, "wb") as old:
+        old.write(b"an earlier picture")
+    os.chown(grouped, 65534, 5678)  # nobody's, in a group nobody is not in
+    os.chmod(grouped, 0o660)
+    result = subprocess.run([copy, "--render", "xy", "--output", grouped], capture_output=True,
+                            timeout=120, preexec_fn=as_nobody)
+    status = os.stat(grouped)
+    check(result.returncode == 0 and (status.st_uid, stat.S_IMODE(status.st_mode)) ==
+          (65534, 0o600) and status.st_gid != 5678,
+          f"a group that cannot be kept takes its bits with it: nobody:{status.st_gid} "
+          f"{oct(stat.S_IMODE(status.st_mode))} ({result.stderr!r})")
+
+
+def planted_link(program, folder):
+    """Another user's link in a sticky folder that anyone may write, to a file of theirs, with the
+    kernel's protection on: root is refused by the system, before any run, and the file is whole."""
+    if not ROOT:
+        print("skipped: a link planted in a sticky folder (needs root, to set "
+              "fs.protected_symlinks and to be another user)")
+        return
+    setting = "/proc/sys/fs/protected_symlinks"
+    try:
+        with open(setting) as current:
+            before = current.read().strip()
+        with open(setting, "w") as protection:
+            protection.write("1")
+    except OSError as error:
+        print(f"skipped: a link planted in a sticky folder (fs.protected_symlinks: {error})")
+        return
+    try:
+        sticky = os.path.join(folder, "planted")
+        os.mkdir(sticky)
+        os.chmod(folder, 0o755)
+        os.chmod(sticky, 0o1777)
+        precious = os.path.join(folder, "precious")
+        with open(precious, "wb") as file:
+            file.write(b"precious")
+        evil = os.path.join(sticky, "evil.png")
+        subprocess.run(["ln", "-s", precious, evil], check=True, preexec_fn=as_nobody)
+        status, shown = on_terminal(program, "--render", "3d", "--runs", "1000", "--output", evil)
+        with open(precious, "rb") as file:
+            whole = file.read() == b"precious"
+        check(status == 1 and whole and shown == f"kestavon: cannot write {evil}: Permission denied\r\n",
+              f"a planted link, followed by root with the protection on: refused by the system "
+              f"before any run ({status}, {shown!r})")
+    finally:
+        with open(setting, "w") as protection:
+            protection.write(before)
+
+
+def early_refusals(program, folder):
+    """What can be known before the runs is said before them: a standard output that is closed or
+    open for reading only, a terminal whatever name reaches it, and the memory a picture needs."""
+    started = time.monotonic()
+    with open(os.devnull, "rb") as read_only:
+        result = run(program, "--render", "3d", "--runs", "1000", "--output", "-", stdout=read_only)
+    check(result.returncode == 1 and result.stderr.decode() ==
+          "kestavon: cannot write to standard output: it is open for reading only\n",
+          f"standard output open for reading only: refused before the runs ({result.stderr!r})")
+    result = subprocess.run([program, "--render", "3d", "--runs", "1000", "--output", "-"],
+                            stderr=subprocess.PIPE, timeout=60, preexec_fn=lambda: os.close(1))
+    check(result.returncode == 1 and result.stderr.decode() ==
+          "kestavon: cannot write to standard output: it is closed\n",
+          f"standard output closed: refused before the runs ({result.stderr!r})")
+    main, other = pty.openpty()
+    terminal = os.ttyname(other)
+    for name in (terminal, "/dev/stdout", "-"):
+        result = subprocess.run([program, "--render", "3d", "--runs", "1000", "--output", name],
+                                stdout=other, stderr=subprocess.PIPE, timeout=60)
+        shown = "to standard output" if name == "-" else name
+        check(result.returncode == 1 and result.stderr.decode() ==
+              f"kestavon: cannot write {shown}: it is a terminal; redirect it to a file or a pipe\n",
+              f"a terminal named {name}: refused ({result.stderr!r})")
+    os.close(other)
+    os.close(main)
+    check(time.monotonic() - started < 20, "each refused before the first of its 1000 runs")
+    # A pipe reached through /dev/fd, as a shell's >(...) names it.
+    reading, writing = os.pipe()
+    process = subprocess.Popen([program, "--render", "xy", "--output", f"/dev/fd/{writing}"],
+                               pass_fds=(writing,), stderr=subprocess.PIPE)
+    os.close(writing)
+    with os.fdopen(reading, "rb") as pipe:
+        received = pipe.read()
+    check(process.wait(timeout=60) == 0 and received.startswith(PNG),
+          "a pipe named /dev/fd/N takes the picture")
+
+    def small():
+        resource.setrlimit(resource.RLIMIT_AS, (110000 << 10, 110000 << 10))
+    result = subprocess.run([program, "--seed", "3", "--render", "3d", "--runs", "6", "--scale",
+                             "8", "--output", os.path.join(folder, "t.png")], capture_output=True,
+                            timeout=120, preexec_fn=small)
+    if b"Sanitizer" in result.stderr or b"ASan" in result.stderr:
+        print("skipped: the memory message (the sanitizers need more address space)")
+        return
+    check(result.returncode == 1 and result.stderr.decode() ==
+          "kestavon: not enough memory for a 4392 x 2984 picture\n",
+          f"short of memory, said in words ({result.returncode}, {result.stderr!r})")
 
 
 def closed_pipe(program):
@@ -430,6 +681,13 @@ def closed_pipe(program):
         status = process.wait(timeout=120)
         check(status in statuses and err == b"",
               f"standard output closed after 100 bytes, scale {scale}: quiet ({status}, {err!r})")
+    # --help is a filter's output too: a reader that has gone ends it by SIGPIPE, quietly.
+    process = subprocess.Popen(["sh", "-c", 'sleep 0.3; exec "$0" --help', program],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    process.stdout.close()
+    err = process.stderr.read()
+    status = process.wait(timeout=60)
+    check(status == -signal.SIGPIPE and err == b"", f"--help into a closed pipe: SIGPIPE ({status})")
 
 
 def on_terminal(program, *arguments, user=None):
@@ -466,6 +724,27 @@ def progress(program, folder):
           f"no run finished before the error, whose line stands alone ({shown!r})")
     result = run(program, "--render", "3d", "--runs", "3", "--output", path)
     check(result.returncode == 0 and result.stderr == b"", "no progress when not on a terminal")
+    # Ctrl+C in the middle: the line is cleared, and the program ends by the signal.
+    main, other = pty.openpty()
+    process = subprocess.Popen([program, "--render", "3d", "--runs", "200", "--output", path],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=other)
+    os.close(other)
+    shown = b""
+    while b"run " not in shown:
+        shown += os.read(main, 4096)
+    process.send_signal(signal.SIGINT)
+    while True:
+        try:
+            chunk = os.read(main, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(main)
+    check(process.wait(timeout=60) == -signal.SIGINT and
+          shown.endswith(b"\r" + b" " * len("run 200 of 200") + b"\r"),
+          f"Ctrl+C with the progress shown: the line cleared, ended by the signal ({shown[-40:]!r})")
     main, other = pty.openpty()
     result = subprocess.run([program, "--render", "xy", "--output", "-"], stdout=other,
                             stderr=subprocess.PIPE, timeout=60)
@@ -588,6 +867,10 @@ def main():
         interrupted(program, folder)
     with tempfile.TemporaryDirectory() as folder:
         refused_before_runs(program, folder)
+    with tempfile.TemporaryDirectory() as folder:
+        replace_keeps(program, folder)
+        planted_link(program, folder)
+        early_refusals(program, folder)
     closed_pipe(program)
     no_display(program)
     print(f"{len(FAILURES)} failed")

@@ -30,7 +30,8 @@ FILES = ["usr/bin/kestavon", "usr/share/applications/kestavon.desktop",
          "usr/share/icons/hicolor/64x64/apps/kestavon.png",
          "usr/share/icons/hicolor/scalable/apps/kestavon.svg", MAN_PAGE, f"{DOC}/README.md",
          f"{DOC}/changelog.Debian.gz", f"{DOC}/copyright"]
-NEEDED = ["libc6", "libstdc++6", "libpng16-16", "libqt6core6", "libqt6gui6", "libqt6widgets6"]
+NEEDED = ["libc6", "libstdc++6", "libpng16-16", "libacl1", "libattr1", "libqt6core6", "libqt6gui6",
+          "libqt6widgets6"]
 HARDENED = ["Position Independent Executable", "Stack protected", "Fortify Source functions",
             "Read-only relocations", "Immediate binding"]
 

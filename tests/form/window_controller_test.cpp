@@ -264,6 +264,14 @@ TEST(SaveKey, AsksWhereWritesThePictureAndRemembersTheFolder) {
   EXPECT_EQ(screen.messages[0].first, MessageKind::Warning);
   EXPECT_TRUE(screen.messages[0].second.starts_with("The plot was not saved: cannot write "));
   EXPECT_TRUE(screen.messages[0].second.ends_with("."));
+  // A file is a picture by its name, as on the command line.
+  const std::string jpeg = (folder / "x.jpg").string();
+  screen.saveAnswer = form::SaveChoice{jpeg, folder.string()};
+  window.command(PlotCommand::Save);
+  ASSERT_EQ(screen.messages.size(), 2U);
+  EXPECT_EQ(screen.messages[1].second,
+            "The plot was not saved: '" + jpeg + "' does not end in .png.");
+  EXPECT_FALSE(std::filesystem::exists(jpeg));
   screen.saveAnswer.reset();
   window.command(PlotCommand::Save);
   EXPECT_EQ(screen.dialogs.back().folder, folder.string());

@@ -8,8 +8,8 @@ file, a name in Unicode, NUL, and a missing folder refused at once. Then the win
 each one device pixel wide where its exact position falls, and the plot area as large as the
 density makes it; Alt+P from a fixed start pixel for pixel the Linux program's
 `--render xy --scale K` at a whole ratio (only black, yellow and green at 144); at 96 also Alt+R in
-a new window (the Linux `--render 3d`), Ctrl+S through the save dialog (the Linux --render's
-bytes in the file chosen), Alt+C (black), the tab order (picGraph, Run-3D, Exit,
+a new window (the Linux `--render 3d`), Ctrl+S through the save dialog (x.jpg refused in a
+message box; the Linux --render's bytes in the file chosen), Alt+C (black), the tab order (picGraph, Run-3D, Exit,
 XY Plane, Clear, found by Space on each), Space and Enter on picGraph clicking nothing, Exit
 (status 0), the controls' accessible names as a screen reader asks for them, and a start whose
 run leaves the plot (the message box titled with the caption over the plot repainted as drawn
@@ -249,18 +249,31 @@ def accessible_names(session, tool):
           f"the controls' accessible names, in tab order ({names})")
 
 
-def save(session, linux, folder):
-    """Ctrl+S: the system's save dialog, and in the file chosen there the bytes of the Linux
-    program's --render of the same drawing."""
+def choose_in_save_dialog(session, name):
+    """Ctrl+S, and `name` typed into the system's save dialog."""
     session.keys("ctrl+s")
     dialog = wait_for("the save dialog", lambda: run(
         "xdotool", "search", "--onlyvisible", "--name", "^Save the plot$", env=session.env,
         check=False).stdout.split()[:1])[0]
-    saved = os.path.join(folder, "saved.png")
     run("xdotool", "windowfocus", "--sync", dialog, env=session.env)
     run("xdotool", "key", "ctrl+a", env=session.env)
-    run("xdotool", "type", "Z:" + saved.replace("/", "\\"), env=session.env)
+    run("xdotool", "type", "Z:" + name.replace("/", "\\"), env=session.env)
     run("xdotool", "key", "Return", env=session.env)
+
+
+def save(session, linux, folder):
+    """Ctrl+S: the system's save dialog, and in the file chosen there the bytes of the Linux
+    program's --render of the same drawing; a name that is no picture's refused in a message box,
+    as the command line refuses it."""
+    jpeg = os.path.join(folder, "x.jpg")
+    choose_in_save_dialog(session, jpeg)
+    box = wait_for("the refusal's message box", lambda: session.windows()[1:])[0]
+    run("xdotool", "windowfocus", "--sync", box, env=session.env)
+    run("xdotool", "key", "Return", env=session.env)
+    wait_for("the box closed", lambda: not session.windows()[1:])
+    check(not os.path.exists(jpeg), "Ctrl+S with x.jpg: refused in a message box, nothing written")
+    saved = os.path.join(folder, "saved.png")
+    choose_in_save_dialog(session, saved)
     wait_for("the saved picture", lambda: os.path.exists(saved))  # renamed into place whole
     expected = os.path.join(folder, "expected.png")
     run(linux, "--render", "xy", "--start", START, "--output", expected, env=session.env)
