@@ -30,9 +30,8 @@ bool tooSmallForDouble(std::string_view text) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   if (hex) text.remove_prefix(2);
   double value = 0;
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value,
-                      hex ? std::chars_format::hex : std::chars_format::general);
+  const auto [end, error] = readDouble(text.data(), text.data() + text.size(), value,
+                                       hex ? std::chars_format::hex : std::chars_format::general);
   if (error != std::errc::result_out_of_range || end != text.data() + text.size()) return false;
   // Out of range either way: the power of the first significant digit and the exponent tell which.
   const std::size_t mark = text.find_first_of(hex ? "pP" : "eE");

@@ -219,20 +219,27 @@ var Module = (() => {
     }
   }
 
+  // The letter of a key: the character it types on the user's layout, or, where a modifier makes
+  // it type another (Option on macOS), the letter at its place.
+  function letterOf(event) {
+    if (/^[a-z]$/i.test(event.key)) return event.key.toUpperCase();
+    const place = /^Key([A-Z])$/.exec(event.code);
+    return place ? place[1] : '';
+  }
+
   // The access keys with Alt, the plot's keys with Ctrl (or Command), anywhere in the page; on the
   // plot Space and Enter do nothing (and do not scroll). A key meant for the message box is its.
   document.addEventListener('keydown', (event) => {
     if (ended || dialog !== null || plot === null) return;
-    const letter = /^Key([A-Z])$/.exec(event.code);
-    if (event.altKey && !event.ctrlKey && !event.metaKey && letter && accessKeys.has(letter[1])) {
+    const letter = letterOf(event);
+    if (event.altKey && !event.ctrlKey && !event.metaKey && accessKeys.has(letter)) {
       event.preventDefault();
-      const button = controls[accessKeys.get(letter[1])];
+      const button = controls[accessKeys.get(letter)];
       button.focus();
       button.click();
-    } else if ((event.ctrlKey || event.metaKey) && !event.altKey && letter &&
-               plotKeys.has(letter[1])) {
+    } else if ((event.ctrlKey || event.metaKey) && !event.altKey && plotKeys.has(letter)) {
       event.preventDefault();
-      call(() => Module._kestavon_command(plotKeys.get(letter[1])));
+      call(() => Module._kestavon_command(plotKeys.get(letter)));
     } else if (event.target === plot && (event.key === ' ' || event.key === 'Enter')) {
       event.preventDefault();
     }
@@ -299,6 +306,11 @@ var Module = (() => {
   return {
     page: {open, placeControl, addPlotKey, showPlot, showMessage, download, copyPng, refuse},
     onRuntimeInitialized: start,
+    // The module could not be made (a browser without WebAssembly's exceptions, say): the page
+    // says so. Later, a failure of the module ends the program through call().
+    onAbort: (what) => {
+      if (client === null) refuse('This browser cannot run Kestavon: ' + what);
+    },
     printErr: (line) => console.error(line)
   };
 })();

@@ -2,6 +2,7 @@
 // starts the window, and gives every event of the page to it.
 
 #include <emscripten.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <string>
@@ -56,6 +57,9 @@ EMSCRIPTEN_KEEPALIVE void kestavon_add_argument(const char* argument) {
 // value is refused in the command line's words, and nothing runs. Returns the command line's
 // status: 0, or 2 for a refusal.
 EMSCRIPTEN_KEEPALIVE int kestavon_start(double pixelRatio) {
+  // The module's file system starts with a mask of 0777, under which a picture saved would be
+  // unreadable, even to the page that hands it on: a desktop's usual mask instead.
+  ::umask(022);
   const auto parsed = kestavon::parseCommandLine(kestavon::arguments());
   if (const auto* answer = std::get_if<kestavon::Answer>(&parsed)) {
     kestavon::give(*answer);  // the whole answer on the console, as on standard error

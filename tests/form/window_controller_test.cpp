@@ -61,6 +61,9 @@ Colours shownColours(const HeadlessFrontEnd& screen) {
 }
 
 std::filesystem::path freshFolder(const std::string& name) {
+#if defined(__EMSCRIPTEN__)
+  ::umask(022);  // emscripten's file system starts with 0777, under which no new file is readable
+#endif
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() /
       ("kestavon-controller-" + name + "-" + std::to_string(std::random_device()()));
