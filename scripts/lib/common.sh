@@ -36,13 +36,22 @@ KESTAVON_WINDOWS_PACKAGES=(
   cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev
 )
 
+# For the page (scripts/web): Debian's emscripten (with node-acorn, which its optimiser needs),
+# dpkg-dev to fetch and unpack Debian's sources of libpng and zlib, which are built with it, and
+# GoogleTest's sources, which its build folder configures for the tests too.
+KESTAVON_WEB_PACKAGES=(
+  cmake ninja-build emscripten node-acorn binaryen dpkg-dev googletest
+)
+
 # For scripts/test's cross stages (run in CI, or with KESTAVON_CROSS=1): the aarch64 cross
 # compiler and qemu-user to run its programs, the Windows build's and wine to run its programs,
-# and GoogleTest's sources to build for each.
+# GoogleTest's sources to build for each, and the page's build with the browsers that test it
+# (its tests' npm packages come from tests/web/package-lock.json).
 KESTAVON_CROSS_PACKAGES=(
   g++-aarch64-linux-gnu qemu-user
   "${KESTAVON_WINDOWS_PACKAGES[@]}" wine64
   googletest
+  "${KESTAVON_WEB_PACKAGES[@]}" chromium firefox-esr
 )
 
 # ensure_packages NAME...: installs the named Debian packages that are not installed yet.

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <climits>
 
+#include "platform/number_text.h"
+
 namespace kestavon {
 
 std::optional<double> parseCNumber(std::string_view text) {
@@ -18,7 +20,7 @@ std::optional<double> parseCNumber(std::string_view text) {
     if (text.front() == '+' || text.front() == '-') return std::nullopt;  // "0x-1" is no number
   }
   double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format);
+  const auto [end, error] = readDouble(text.data(), text.data() + text.size(), value, format);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return negative ? -value : value;
 }
@@ -28,9 +30,8 @@ bool tooSmallForDouble(std::string_view text) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   if (hex) text.remove_prefix(2);
   double value = 0;
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value,
-                      hex ? std::chars_format::hex : std::chars_format::general);
+  const auto [end, error] = readDouble(text.data(), text.data() + text.size(), value,
+                                       hex ? std::chars_format::hex : std::chars_format::general);
   if (error != std::errc::result_out_of_range || end != text.data() + text.size()) return false;
   // Out of range either way: the power of the first significant digit and the exponent tell which.
   const std::size_t mark = text.find_first_of(hex ? "pP" : "eE");

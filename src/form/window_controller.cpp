@@ -147,8 +147,14 @@ void WindowController::save() {
 
 void WindowController::copy() {
   if (const std::optional<std::string> failure = m_frontEnd.copyPicture(m_picGraph.device())) {
-    m_frontEnd.showMessage(MessageKind::Warning, "The plot was not copied: " + *failure + ".");
+    copyRefused(*failure);
   }
+}
+
+void WindowController::copyRefused(const std::string& reason) {
+  run([&] {
+    m_frontEnd.showMessage(MessageKind::Warning, "The plot was not copied: " + reason + ".");
+  });
 }
 
 }  // namespace kestavon::form

@@ -37,6 +37,8 @@ class WindowController {
   void click(ControlId control);
   // One of the plot's keys.
   void command(PlotCommand command);
+  // The clipboard refused the picture after copyPicture had returned (a browser's answers later).
+  void copyRefused(const std::string& reason);
   // The window is on another screen, or its screen changed density: the controls move, and the
   // drawing goes onto the new device pixels with every logical pixel kept (ScreenCanvas::setGrid).
   void setDensity(Density density);

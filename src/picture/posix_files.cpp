@@ -1,11 +1,14 @@
 // The picture writer's system calls on POSIX systems. Access control lists by libacl, extended
-// attributes by libattr; on Linux the folder of an open file is read from /proc.
+// attributes by libattr (where files have none, a page's, KESTAVON_NO_ACCESS_LISTS leaves them
+// out); on Linux the folder of an open file is read from /proc.
 
+#if !defined(KESTAVON_NO_ACCESS_LISTS)
 #include <acl/libacl.h>
 #include <attr/libattr.h>
+#include <sys/acl.h>
+#endif
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/acl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 #include "picture/file_system.h"
@@ -90,16 +92,24 @@ std::string wholeName(const Handle& file, const std::string& name) {
 }
 
 mode_t currentUmask() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("Umask:"))
-      return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  // Read with C's streams: C++'s would be a third of the page's size in a browser.
+  if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    std::optional<mode_t> mask;
+    while (!mask && std::fgets(line, sizeof line, status) != nullptr) {
+      if (std::strncmp(line, "Umask:", 6) == 0) {
+        mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+      }
+    }
+    std::fclose(status);
+    if (mask) return *mask;
   }
   const mode_t mask = ::umask(022);  // read by setting it, and set back at once
   ::umask(mask);
   return mask;
 }
 
+#if !defined(KESTAVON_NO_ACCESS_LISTS)
 void withoutExecute(acl_entry_t entry) {
   acl_permset_t permissions = nullptr;
   if (acl_get_permset(entry, &permissions) == 0) {
@@ -132,9 +142,11 @@ std::optional<Failure> inheritAsIfMade0666(int made, acl_t inherited) {
   if (acl_set_fd(made, inherited) != 0) return failureOf(errno);
   return std::nullopt;
 }
+#endif
 
 // What a new file made in the folder with mode 0666 gets, given to one made with 0600.
-std::optional<Failure> dressAsNew(int made, const Place& place) {
+std::optional<Failure> dressAsNew(int made, [[maybe_unused]] const Place& place) {
+#if !defined(KESTAVON_NO_ACCESS_LISTS)
   acl_t inherited = acl_get_file(procName(descriptorOf(place.folder)).c_str(), ACL_TYPE_DEFAULT);
   if (inherited != nullptr) {
     const bool inherits = acl_entries(inherited) > 0;
@@ -143,6 +155,7 @@ std::optional<Failure> dressAsNew(int made, const Place& place) {
     acl_free(inherited);
     if (inherits) return failure;
   }
+#endif
   if (::fchmod(made, 0666 & ~currentUmask()) != 0) return failureOf(errno);
   return std::nullopt;
 }
@@ -162,6 +175,7 @@ std::optional<Failure> dressAsOld(int made, int old) {
   if (!groupKept) mode &= ~static_cast<mode_t>(S_ISGID | S_IRWXG);  // not for another group
   if (::fchmod(made, mode) != 0) return failureOf(errno);
 
+#if !defined(KESTAVON_NO_ACCESS_LISTS)
   acl_t list = acl_get_fd(old);  // none where the file system has no such lists
   std::optional<Failure> failure;
   if (list != nullptr && acl_equiv_mode(list, nullptr) != 0) {  // more than the mode says
@@ -186,7 +200,20 @@ std::optional<Failure> dressAsOld(int made, int old) {
       errno != ENOSYS) {
     return failureOf(errno);
   }
+#endif
   return std::nullopt;
+}
+
+// renameat2 with RENAME_NOREPLACE where the system has it (Linux); elsewhere the EINVAL of a file
+// system that cannot tell.
+int renameWithoutReplacing([[maybe_unused]] int folder, [[maybe_unused]] const std::string& from,
+                           [[maybe_unused]] const std::string& to) {
+#if defined(RENAME_NOREPLACE)
+  return ::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE);
+#else
+  errno = EINVAL;
+  return -1;
+#endif
 }
 
 }  // namespace
@@ -339,7 +366,7 @@ std::optional<Failure> putInPlace(const Place& place, const std::string& made, c
       return Failure{Failure::Kind::Moved, {}};
     }
     if (::renameat(folder, made.c_str(), folder, place.leaf.c_str()) != 0) return failureOf(errno);
-  } else if (::renameat2(folder, made.c_str(), folder, place.leaf.c_str(), RENAME_NOREPLACE) != 0) {
+  } else if (renameWithoutReplacing(folder, made, place.leaf) != 0) {
     // A file that came meanwhile is not overwritten, where the file system can tell.
     if (errno != EINVAL && errno != ENOSYS) return failureOf(errno);
     if (::renameat(folder, made.c_str(), folder, place.leaf.c_str()) != 0) return failureOf(errno);

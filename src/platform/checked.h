@@ -46,6 +46,8 @@ static_assert(FLT_EVAL_METHOD == 0, "arithmetic must be evaluated in its own typ
 
 #if defined(__x86_64__) && defined(__SSE2_MATH__)
 #define KESTAVON_SSE_STATUS 1
+#elif defined(__wasm__)
+#define KESTAVON_NO_STATUS 1  // WebAssembly has no floating-point status flags
 #else
 #include <cfenv>
 #endif
@@ -82,6 +84,21 @@ inline void clear() noexcept {
 template <std::floating_point T>
 inline void fence(T& value) noexcept {
   asm volatile("" : "+x"(value));
+}
+#elif defined(KESTAVON_NO_STATUS)
+inline constexpr unsigned kInvalid = 0x01;
+inline constexpr unsigned kDivisionByZero = 0x04;
+inline constexpr unsigned kOverflow = 0x08;
+
+// Nothing to read: a non-finite result goes on as it is.
+inline unsigned pending() noexcept { return 0; }
+
+inline void clear() noexcept {}
+
+template <std::floating_point T>
+inline void fence(T& value) noexcept {
+  volatile T pinned = value;
+  value = pinned;
 }
 #else
 inline constexpr unsigned kInvalid = FE_INVALID;

@@ -65,6 +65,16 @@ DefaultFpEnvironment::~DefaultFpEnvironment() {
 
 bool fpEnvironmentIsDefault() noexcept { return readControl() == 0; }
 
+#elif defined(__wasm__)
+
+// WebAssembly has one environment, the default: it always rounds to nearest, keeps subnormal
+// numbers and traps on no fault, and has no control register.
+DefaultFpEnvironment::DefaultFpEnvironment() noexcept = default;
+
+DefaultFpEnvironment::~DefaultFpEnvironment() = default;
+
+bool fpEnvironmentIsDefault() noexcept { return true; }
+
 #else
 #error "The floating-point environment of this processor is not known: add its control register."
 #endif

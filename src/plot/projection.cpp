@@ -1,21 +1,19 @@
 #include "plot/projection.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string>
 
 #include "platform/fp_environment.h"
+#include "platform/number_text.h"
 #include "platform/run_time_error.h"
 
 namespace kestavon {
 
 void throwConversionOverflow(double value) {
   // The shortest text that reads back as the same double, with a point whatever the locale.
-  char number[32];
-  const auto written = std::to_chars(number, number + sizeof number, value);
   throw RunTimeError(RunTimeFault::ConversionOverflow,
-                     std::string(number, written.ptr) + " does not fit in a 16-bit integer");
+                     shortestText(value) + " does not fit in a 16-bit integer");
 }
 
 ObliqueProjection ObliqueProjection::at(double sx, double sy, double Pi, double ViewAngle) {

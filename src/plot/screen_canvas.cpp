@@ -1,11 +1,12 @@
 #include "plot/screen_canvas.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "platform/number_text.h"
 
 namespace kestavon {
 namespace {
@@ -22,12 +23,8 @@ const DeviceGrid& usable(const DeviceGrid& grid, int logicalWidth, int logicalHe
   const auto isOffset = [](double offset) { return offset >= 0 && offset < 1; };  // false for NaN
   if (!(grid.ratio > 0 && grid.ratio <= ScreenCanvas::kMaxRatio)) {
     // Numbers with a point whatever the locale.
-    const auto text = [](double value) {
-      char digits[32];
-      return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-    };
-    throw std::invalid_argument("device pixel ratio " + text(grid.ratio) + " is outside (0, " +
-                                text(ScreenCanvas::kMaxRatio) + "]");
+    throw std::invalid_argument("device pixel ratio " + shortestText(grid.ratio) +
+                                " is outside (0, " + shortestText(ScreenCanvas::kMaxRatio) + "]");
   }
   if (!(isOffset(grid.offsetX) && isOffset(grid.offsetY))) {
     throw std::invalid_argument("device grid offsets must lie in [0, 1)");

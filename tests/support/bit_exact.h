@@ -2,16 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace kestavon::testing_support {
 
 // Compares two doubles bit for bit, so -0 differs from 0 and the last ulp counts; the message
 // shows both values as hex floats.
 inline ::testing::AssertionResult bitIdentical(double actual, double expected) {
-  if (std::bit_cast<std::uint64_t>(actual) == std::bit_cast<std::uint64_t>(expected)) {
+  std::uint64_t actualBits, expectedBits;  // std::bit_cast is missing from emscripten's libc++
+  std::memcpy(&actualBits, &actual, sizeof actualBits);
+  std::memcpy(&expectedBits, &expected, sizeof expectedBits);
+  if (actualBits == expectedBits) {
     return ::testing::AssertionSuccess();
   }
   char text[96];

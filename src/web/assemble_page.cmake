@@ -1,0 +1,22 @@
+# cmake -D OUTPUT=kestavon.html -D PAGE_FOLDER=src/web -D MODULE=kestavon.js -P assemble_page.cmake
+# Puts the style sheet, the page's script and the module into page.html, in the places its
+# comments mark, and refuses a part that could end its element early.
+file(READ ${PAGE_FOLDER}/page.html html)
+file(READ ${PAGE_FOLDER}/page.css css)
+file(READ ${PAGE_FOLDER}/page.js script)
+file(READ ${MODULE} module)
+foreach(part css script module)
+  string(TOLOWER "${${part}}" lower)
+  if(lower MATCHES "</(style|script)")
+    message(FATAL_ERROR "the page's ${part} holds '</${CMAKE_MATCH_1}', which would end its element")
+  endif()
+endforeach()
+foreach(mark STYLE SCRIPT MODULE)
+  if(NOT html MATCHES "/\\* ${mark} \\*/")
+    message(FATAL_ERROR "page.html has no place marked /* ${mark} */")
+  endif()
+endforeach()
+string(REPLACE "/* STYLE */" "${css}" html "${html}")
+string(REPLACE "/* SCRIPT */" "${script}" html "${html}")
+string(REPLACE "/* MODULE */" "${module}" html "${html}")
+file(WRITE ${OUTPUT} "${html}")
