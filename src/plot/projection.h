@@ -1,9 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "dynamics/checked.h"
 #include "dynamics/oscillator.h"
-#include "platform/checked.h"
 #include "plot/geometry.h"
 #include "plot/surface.h"
 
@@ -31,19 +32,26 @@ struct ScreenPoint {
 // Raises the conversion overflow of round16 for `value`.
 [[noreturn]] void throwConversionOverflow(double value);
 
-// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, -2.5 -> -2). Throws
-// RunTimeError (ConversionOverflow) when the result is outside -32768..32767 or the value is NaN.
-// Rounds as the floating-point environment does, which runs and projections hold at the default.
-inline std::int16_t round16(double value) {
+// The nearest integer to `value`, halves to the even neighbour, when it lies in the 16-bit range;
+// outside it or for NaN, a value that does not. Rounds as the floating-point environment does,
+// which runs and projections hold at the default.
+inline int nearestInteger(double value) {
 #if defined(__x86_64__) && defined(__SSE2_MATH__)
   // One conversion; out of the 32-bit range or NaN it gives INT32_MIN.
-  const int rounded = _mm_cvtsd_si32(_mm_set_sd(value));
+  return _mm_cvtsd_si32(_mm_set_sd(value));
 #else
   const double nearest = std::nearbyint(value);
-  const int rounded =
-      nearest >= INT16_MIN && nearest <= INT16_MAX ? static_cast<int>(nearest) : INT16_MIN - 1;
+  return nearest >= INT16_MIN && nearest <= INT16_MAX ? static_cast<int>(nearest) : INT16_MIN - 1;
 #endif
-  if (rounded < INT16_MIN || rounded > INT16_MAX) [[unlikely]] {
+}
+
+inline bool fitsInt16(int value) { return value >= INT16_MIN && value <= INT16_MAX; }
+
+// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, -2.5 -> -2). Throws
+// RunTimeError (ConversionOverflow) when the result is outside -32768..32767 or the value is NaN.
+inline std::int16_t round16(double value) {
+  const int rounded = nearestInteger(value);
+  if (!fitsInt16(rounded)) [[unlikely]] {
     throwConversionOverflow(value);
   }
   return static_cast<std::int16_t>(rounded);
@@ -63,9 +71,16 @@ ScreenPoint ProjectOblique(const PlotSurface& surface, const OscState& state, do
                            double Pi, double ViewAngle);
 
 // The two projections as a run uses them, inline for any surface type; the functions above and
-// the runs share them.
+// the runs share them. coordinates() is the formula alone, before rounding, for one state or for
+// lanes of states; a call projects one state with its checks.
 struct XYProjection {
   double sx, sy;
+
+  template <class Number>
+  [[gnu::always_inline]] std::array<Number, 2> coordinates(float width, float height, Number x,
+                                                           Number y, Number /*z*/) const {
+    return geometry::xyPoint(width, height, x, y, sx, sy);
+  }
 
   template <class Surface>
   [[gnu::always_inline]] ScreenPoint operator()(const Surface& surface,
@@ -82,6 +97,12 @@ struct ObliqueProjection {
   // The projection at the angle Pi - Pi * ViewAngle / 180, its cos and sin evaluated with their
   // fault checks. The same arguments always give the same bits, so a run evaluates them once.
   static ObliqueProjection at(double sx, double sy, double Pi, double ViewAngle);
+
+  template <class Number>
+  [[gnu::always_inline]] std::array<Number, 2> coordinates(float width, float height, Number x,
+                                                           Number y, Number z) const {
+    return geometry::obliquePoint(width, height, x, y, z, sx, sy, cosAngle, sinAngle);
+  }
 
   template <class Surface>
   [[gnu::always_inline]] ScreenPoint operator()(const Surface& surface,

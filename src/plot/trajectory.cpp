@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "dynamics/runge_kutta.h"
-#include "platform/checked.h"
+#include "dynamics/checked.h"
 #include "platform/fp_environment.h"
 #include "platform/random.h"
 #include "plot/geometry.h"

@@ -1,8 +1,8 @@
-// Every formula that the program evaluates with checked<> (platform/checked.h), fed infinities,
-// NaNs, zeros and values that overflow, in one input or two: the finiteness check must raise
-// exactly the fault that the status flags record for the same evaluation, and otherwise return
-// the same bits. A formula with an operation whose fault does not reach a result (a product that
-// overflows into a divisor, say) fails here.
+// Every formula that the program evaluates with checked<> (dynamics/checked.h), fed infinities,
+// NaNs, zeros and values that overflow, in one input or two: the check, which names faults from
+// values, must raise exactly the fault that the processor's status flags record for the same
+// evaluation, and otherwise return the same bits. A formula with an operation whose fault does not
+// reach a result (a product that overflows into a divisor, say) fails here.
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,13 @@
 #include <tuple>
 #include <utility>
 
+#include "dynamics/checked.h"
 #include "dynamics/oscillator.h"
 #include "dynamics/runge_kutta.h"
-#include "platform/checked.h"
 #include "platform/run_time_error.h"
 #include "plot/geometry.h"
 #include "support/named_case.h"
+#include "support/status_flags.h"
 
 namespace kestavon {
 namespace {
@@ -53,8 +54,8 @@ std::string outcomeOf(Evaluation evaluation) {
   }
 }
 
-// How many inputs, with every input ordinary but one or two, make checked<formula> and the flags
-// disagree.
+// How many inputs, with every input ordinary but one or two, make checked<formula> and the status
+// flags disagree.
 template <auto formula, class... Inputs>
 int disagreements() {
   constexpr std::size_t kInputs = sizeof...(Inputs);
@@ -76,7 +77,8 @@ int disagreements() {
           const std::string byFlags = outcomeOf([&] {
             return std::apply(
                 [](auto... in) {
-                  return checkedCall([](auto... x) { return formula(x...); }, in...);
+                  return testing_support::underStatusFlags([](auto... x) { return formula(x...); },
+                                                           in...);
                 },
                 inputs);
           });
@@ -95,11 +97,11 @@ struct FormulaCase : testing_support::NamedCase {
 
 // Divides by the product of its inputs: an overflow in the product turns into a zero, and the
 // finiteness check cannot see it. Here to show that the test finds such a formula.
-constexpr double dividedByProduct(double a, double b) { return 1 / (a * b); }
+constexpr auto dividedByProduct = [](auto a, auto b) { return 1 / (a * b); };
 
 class FormulaFaultsTest : public testing::TestWithParam<FormulaCase> {};
 
-TEST_P(FormulaFaultsTest, FinitenessRaisesWhatTheFlagsRecord) {
+TEST_P(FormulaFaultsTest, NamesTheFaultsTheStatusFlagsRecord) {
   const int found = GetParam().disagreements();
   if (GetParam().propagatesFaults) {
     EXPECT_EQ(found, 0) << "inputs for which the finiteness check misses a fault";
