@@ -1,9 +1,12 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "dynamics/checked.h"
+#include "dynamics/lanes.h"
 #include "dynamics/oscillator.h"
 #include "plot/geometry.h"
 #include "plot/surface.h"
@@ -46,6 +49,24 @@ inline int nearestInteger(double value) {
 }
 
 inline bool fitsInt16(int value) { return value >= INT16_MIN && value <= INT16_MAX; }
+
+// nearestInteger for lanes: each lane's nearest integer, halves to even, where it fits 16 bits, and
+// far outside that range for any other value (NaN included).
+template <int W>
+[[gnu::always_inline]] inline std::array<std::int64_t, W> nearestIntegers(const Lanes<W>& values) {
+  // 1.5 * 2^52 plus a value of a magnitude below 2^51 is that value rounded to an integer as the
+  // environment rounds, in the sum's last bits: the sums within 2^15 of it lie in one binade,
+  // whose unit in the last place is 1. Any other value's sum lies far from it, bit for bit.
+  constexpr double kRounding = 0x1.8p52;
+  constexpr auto kRoundingBits = std::bit_cast<std::int64_t>(kRounding);
+  const typename Lanes<W>::Vector sum = values.v + kRounding;
+  typename Lanes<W>::Integers integers;
+  std::memcpy(&integers, &sum, sizeof integers);
+  integers -= kRoundingBits;
+  std::array<std::int64_t, W> result;
+  std::memcpy(result.data(), &integers, sizeof result);
+  return result;
+}
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, -2.5 -> -2). Throws
 // RunTimeError (ConversionOverflow) when the result is outside -32768..32767 or the value is NaN.
