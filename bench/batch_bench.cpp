@@ -148,10 +148,7 @@ void StepsInFlight(benchmark::State& bench) {
   const std::vector<OscState> starts = batchStarts(1);
   kestavon::RasterCanvas canvas(1, 1);
   const int width = kestavon::RunsInFlight(View::XYPlane, canvas, 0, 0).width();
-  void (*steps)(const std::vector<OscState>&) = width == 2   ? laneStepsFor<2>()
-                                                : width == 4 ? laneStepsFor<4>()
-                                                : width == 8 ? laneStepsFor<8>()
-                                                             : laneStepsFor<16>();
+  void (*steps)(const std::vector<OscState>&) = width == 4 ? laneStepsFor<4>() : laneStepsFor<8>();
   for (auto _ : bench) steps(starts);
   countRuns(bench, starts.size());
 }
@@ -193,23 +190,26 @@ int main(int argc, char** argv) {
 
   const int cores = kestavon::usableCores();
   kestavon::RasterCanvas canvas(1, 1);
-  std::printf("\nms a run (medians), %d runs in flight together on one thread, %d cores:\n",
+  std::printf("\nms a run (medians); %d runs in flight together on a thread; %d cores:\n",
               kestavon::RunsInFlight(View::XYPlane, canvas, 0, 0).width(), cores);
   const double stepsAlone = perRun(medians, "Steps/one_at_a_time", kRunsPerCore);
   const double stepsInFlight = perRun(medians, "Steps/in_flight", kRunsPerCore);
   std::printf("  integration alone: one at a time %6.2f, in flight %6.2f\n", stepsAlone,
               stepsInFlight);
+  std::printf("  %-10s %22s %30s %26s\n", "batch", "one at a time (drawing)",
+              "in flight, one core (drawing)", "in flight, all cores");
   for (const Batches& batch : kBatches) {
     const std::string name = batch.name;
     const double alone = perRun(medians, "OneAtATime/" + name, kRunsPerCore);
     const double one = perRun(medians, "InFlight/" + name + "/one_core", kRunsPerCore);
     const double all = perRun(medians, "InFlight/" + name + "/all_cores", kRunsPerCore * cores);
-    if (alone <= 0 || one <= 0 || all <= 0) continue;
-    std::printf(
-        "  %-10s one at a time %6.2f (drawing %5.2f), in flight %6.2f (drawing %5.2f): %5.2fx;"
-        " all cores %6.2f: %5.2fx\n",
-        batch.name, alone, alone - stepsAlone, one, one - stepsInFlight, alone / one, all,
-        alone / all);
+    const auto drawing = [](double run, double steps) { return steps > 0 ? run - steps : 0; };
+    std::printf("  %-10s %9.2f (%5.2f)", batch.name, alone, drawing(alone, stepsAlone));
+    if (alone > 0 && one > 0) {
+      std::printf("       %9.2f (%5.2f): %5.2fx", one, drawing(one, stepsInFlight), alone / one);
+    }
+    if (alone > 0 && all > 0) std::printf("       %9.2f: %5.2fx", all, alone / all);
+    std::printf("\n");
   }
   return 0;
 }

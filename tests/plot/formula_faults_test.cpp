@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <concepts>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -43,12 +45,25 @@ T special(std::size_t index) {
 }
 constexpr std::size_t kSpecials = 12;
 
+// The bytes of a result; any NaN as one. Which NaN an operation on a NaN gives is the compiler's
+// choice (it may swap the operands of + and *), and no run draws one.
+template <std::floating_point T>
+std::string bytesOf(T value) {
+  if (std::isnan(value)) return "NaN";
+  return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+template <class T, std::size_t N>
+std::string bytesOf(const std::array<T, N>& values) {
+  std::string bytes;
+  for (const T value : values) bytes += bytesOf(value) + ' ';
+  return bytes;
+}
+
 // What an evaluation gave: the bytes of its results, or the error it raised.
 template <class Evaluation>
 std::string outcomeOf(Evaluation evaluation) {
   try {
-    const auto results = evaluation();
-    return std::string(reinterpret_cast<const char*>(&results), sizeof results);
+    return bytesOf(evaluation());
   } catch (const RunTimeError& error) {
     return error.what();
   }
