@@ -79,7 +79,7 @@ class Pass {
     }
     ++m_working;
     for (int g = m_next++; g < m_groups && g * m_width <= m_firstFailure; g = m_next++) {
-      const auto first = static_cast<std::size_t>(g * m_width);
+      const auto first = static_cast<std::size_t>(g) * static_cast<std::size_t>(m_width);
       const std::size_t count =
           std::min(static_cast<std::size_t>(m_width), m_starts.size() - first);
       if (!m_lastRun.empty() && first + count == m_starts.size()) {

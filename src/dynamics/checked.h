@@ -102,7 +102,7 @@ T valueOf(Tracked<T> number) {
 }
 
 template <class T>
-unsigned faultsOf(T) {
+unsigned faultsOf(T /*number*/) {
   return 0;
 }
 template <class T>

@@ -114,16 +114,48 @@ template <int W, class Projection>
   }
 }
 
+// The segment of the run in `lane` from its previous point to (x, y), rounded as its projection
+// rounds them, its pixels lit in `lit` (rows of `stride` pixels). A segment from the pixel the run
+// lit last to the same pixel or a neighbour lights just its end (with both ends on the canvas Line
+// draws its ends alone, and the first is lit already); any other goes through the canvas's own
+// rasteriser.
+template <int W, class Projection>
+[[gnu::always_inline]] inline void drawSegment(Flight<W>& flight, int lane, std::int64_t x,
+                                               std::int64_t y, Lit* lit, std::size_t stride,
+                                               const Group& group, const Projection& project) {
+  const RasterCanvas& canvas = *group.canvas;
+  const auto light = [lit, stride](int column, int row) {
+    lit[static_cast<std::size_t>(row) * stride + static_cast<std::size_t>(column)] = Lit::Yes;
+  };
+  const auto i = static_cast<std::size_t>(lane);
+  // On the canvas, the point's coordinates fit 16 bits.
+  int column = 0, row = 0;
+  const bool onCanvas = canvas.pixelOf(x, y, column, row);
+  const auto within = [](int a, int b) { return static_cast<unsigned>(a - b + 1) <= 2u; };
+  if (onCanvas && within(column, flight.column[i]) && within(row, flight.row[i])) [[likely]] {
+    light(column, row);
+  } else {
+    const auto fits = [](std::int64_t value) { return value >= INT16_MIN && value <= INT16_MAX; };
+    ScreenPoint reached{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
+    if (!fits(x) || !fits(y)) {
+      reached = projectAlone(flight, lane, group, project);
+      if (!flight.draws(lane)) return;
+    }
+    canvas.forEachPixel(flight.px[i], flight.py[i], reached.px, reached.py, light);
+    if (!onCanvas) column = Flight<W>::kNotLit;
+  }
+  flight.px[i] = static_cast<std::int16_t>(x);
+  flight.py[i] = static_cast<std::int16_t>(y);
+  flight.column[i] = column;
+  flight.row[i] = row;
+}
+
 // The runs of a group, pass by pass as drawPasses makes one run's (trajectory.cpp): every lane
-// steps, then projects, then each run draws its segment from its previous point. A segment from
-// the pixel its run lit last to the same pixel or a neighbour lights just its end (with both ends
-// on the canvas Line draws its ends alone, and the first is lit already); any other goes through
-// the canvas's own rasteriser.
+// steps, then projects, then each run draws its segment from its previous point.
 template <int W, class Projection>
 [[gnu::always_inline]] inline void markGroup(const Group& group, const Projection& project) {
-  const RasterCanvas& canvas = *group.canvas;
-  const float width = canvas.ScaleWidth(), height = canvas.ScaleHeight();
-  const auto stride = static_cast<std::size_t>(canvas.width());
+  const float width = group.canvas->ScaleWidth(), height = group.canvas->ScaleHeight();
+  const auto stride = static_cast<std::size_t>(group.canvas->width());
   std::array<Lit*, W> pixels{};
   for (std::size_t lane = 0; lane < group.starts.size(); ++lane) {
     pixels[lane] = group.pixels[lane].data();
@@ -147,33 +179,10 @@ template <int W, class Projection>
     const std::array<std::int64_t, W> ys = nearestIntegers(point[1]);
 #pragma GCC unroll 16
     for (int lane = 0; lane < W; ++lane) {
-      if (!flight.draws(lane)) continue;
       const auto i = static_cast<std::size_t>(lane);
-      const auto light = [lit = pixels[i], stride](int x, int y) {
-        lit[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] = Lit::Yes;
-      };
-      // On the canvas, the point's coordinates fit 16 bits.
-      int column = 0, row = 0;
-      const bool onCanvas = canvas.pixelOf(xs[i], ys[i], column, row);
-      const auto within = [](int a, int b) { return static_cast<unsigned>(a - b + 1) <= 2u; };
-      if (onCanvas && within(column, flight.column[i]) && within(row, flight.row[i])) [[likely]] {
-        light(column, row);
-      } else {
-        const auto fits = [](std::int64_t value) {
-          return value >= INT16_MIN && value <= INT16_MAX;
-        };
-        ScreenPoint reached{static_cast<std::int16_t>(xs[i]), static_cast<std::int16_t>(ys[i])};
-        if (!fits(xs[i]) || !fits(ys[i])) {
-          reached = projectAlone(flight, lane, group, project);
-          if (!flight.draws(lane)) continue;
-        }
-        canvas.forEachPixel(flight.px[i], flight.py[i], reached.px, reached.py, light);
-        if (!onCanvas) column = Flight<W>::kNotLit;
+      if (flight.draws(lane)) {
+        drawSegment(flight, lane, xs[i], ys[i], pixels[i], stride, group, project);
       }
-      flight.px[i] = static_cast<std::int16_t>(xs[i]);
-      flight.py[i] = static_cast<std::int16_t>(ys[i]);
-      flight.column[i] = column;
-      flight.row[i] = row;
     }
   }
 }
