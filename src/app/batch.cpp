@@ -151,10 +151,15 @@ void paint(View view, RasterCanvas& canvas, const std::vector<Pixels>& pixels,
 void renderBatch(View view, RasterCanvas& canvas, double Pi, double ViewAngle,
                  std::span<const OscState> starts, int threads,
                  const std::function<void(int)>& finished) {
+  // The count of finished runs only grows, whichever way the runs are drawn.
+  int shown = 0;
+  const std::function<void(int)> show = [&finished, &shown](int done) {
+    if (done > shown) finished(shown = done);
+  };
   const auto oneAtATime = [&](std::span<const OscState> runs) {
     for (std::size_t k = 0; k < runs.size(); ++k) {
       TrajectoryRun(view, canvas, Pi, ViewAngle, runs[k]);
-      finished(static_cast<int>(k + 1));
+      show(static_cast<int>(k + 1));
     }
   };
   if (starts.size() <= 1) {
@@ -169,8 +174,7 @@ void renderBatch(View view, RasterCanvas& canvas, double Pi, double ViewAngle,
   std::vector<Pixels> pixels;
   std::optional<Pass> pass;
   // Draws `runs` into new pixels, or returns false when there is no memory for them.
-  const auto drawInFlight = [&](std::span<const OscState> runs,
-                                const std::function<void(int)>& shown) {
+  const auto drawInFlight = [&](std::span<const OscState> runs) {
     pixels.clear();
     try {
       if (view == View::XYPlane) lastRun.assign(size, Lit::No);
@@ -178,9 +182,9 @@ void renderBatch(View view, RasterCanvas& canvas, double Pi, double ViewAngle,
       return false;
     }
     pass.emplace(flight, runs, lastRun);
-    return pass->draw(pixels, size, threads, shown);
+    return pass->draw(pixels, size, threads, show);
   };
-  if (!drawInFlight(starts, finished)) {
+  if (!drawInFlight(starts)) {
     oneAtATime(starts);
     return;
   }
@@ -189,7 +193,7 @@ void renderBatch(View view, RasterCanvas& canvas, double Pi, double ViewAngle,
   if (const std::optional<int> k = pass->firstFailure();
       k && *k < static_cast<int>(starts.size()) - 1) {
     const auto upToFailure = starts.first(static_cast<std::size_t>(*k) + 1);
-    if (!drawInFlight(upToFailure, [](int) {})) {
+    if (!drawInFlight(upToFailure)) {
       oneAtATime(upToFailure);
       return;
     }

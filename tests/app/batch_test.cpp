@@ -30,15 +30,16 @@ const std::vector<OscState> kStarts = {{0.1, 0.2, 0.3},   {0.9, 0.5, 0.1},   {0.
                                        {0.55, 0.6, 0.05}, {0.15, 0.95, 0.4}};
 
 // The same with one run, first, in the middle or last, that leaves 16-bit coordinates after some
-// thousands of steps.
-std::vector<OscState> withFaultAt(std::size_t run) {
+// thousands of steps, or one whose first point is out of them (after the x-y view's axes).
+std::vector<OscState> withFaultAt(std::size_t run, OscState start = {14, 14, 0}) {
   std::vector<OscState> starts = kStarts;
-  starts[run] = {14, 14, 0};
+  starts[run] = start;
   return starts;
 }
 const std::vector<OscState> kFirstFaults = withFaultAt(0);
 const std::vector<OscState> kMiddleFaults = withFaultAt(5);
 const std::vector<OscState> kLastFaults = withFaultAt(10);
+const std::vector<OscState> kFaultAtAFirstPoint = withFaultAt(5, {200, 0, 0});
 
 // Runs beside each other that fault at different steps: the first of them to fail ({14, 14, 0},
 // run 2) faults thousands of steps after runs later in the batch ({20, 20, 0} and {15, 15, 0}
@@ -124,6 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{{"oblique_fault_in_a_middle_run"}, View::Oblique, &kMiddleFaults, 2, 3},
         BatchCase{{"xy_fault_in_the_last_run"}, View::XYPlane, &kLastFaults, 2, 2},
         BatchCase{{"oblique_fault_in_the_last_run_one_core"}, View::Oblique, &kLastFaults, 1, 1},
+        BatchCase{{"xy_fault_at_a_first_point"}, View::XYPlane, &kFaultAtAFirstPoint, 2, 1},
         BatchCase{{"xy_faults_at_different_steps_one_core"},
                   View::XYPlane,
                   &kFaultsAtDifferentSteps,
