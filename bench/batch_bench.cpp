@@ -7,8 +7,9 @@
 //
 // Two references tell the drawing's share: the integration alone, one run after another
 // (nextState, as a run steps) and in flight (the lanes' step with its check, at the program's
-// width, for the processor's vectors). Run it under `taskset -c 1` for the figures of one core;
-// the all-cores figures need every core.
+// width, for the processor's vectors; and at other widths, for every kind of vectors this
+// processor has). Run it under `taskset -c 1` for the figures of one core; the all-cores figures
+// need every core.
 
 #include <benchmark/benchmark.h>
 
@@ -120,6 +121,15 @@ template <int W>
   }
 }
 
+using LaneSteps = void (*)(const std::vector<OscState>&);
+
+// The lanes' steps compiled for each kind of processor this machine has, at each width: what the
+// program's width was chosen from (docs/performance.md). The program's own choice comes first.
+struct LaneCode {
+  std::string name;
+  LaneSteps steps;
+};
+
 template <int W>
 void laneStepsBaseline(const std::vector<OscState>& starts) {
   laneSteps<W>(starts);
@@ -135,20 +145,27 @@ template <int W>
 }
 #endif
 
-template <int W>
-void (*laneStepsFor())(const std::vector<OscState>&) {
+std::vector<LaneCode> laneCodes() {
+  std::vector<LaneCode> codes;
+  const auto add = [&codes](const std::string& vectors, auto... steps) {
+    int width = 2;
+    ((codes.push_back({vectors + "/" + std::to_string(width), steps}), width *= 2), ...);
+  };
 #if defined(__x86_64__) && !defined(_WIN32)
-  if (__builtin_cpu_supports("avx512f")) return laneStepsAvx512<W>;
-  if (__builtin_cpu_supports("avx2")) return laneStepsAvx2<W>;
+  if (__builtin_cpu_supports("avx512f")) {
+    add("avx512", laneStepsAvx512<2>, laneStepsAvx512<4>, laneStepsAvx512<8>, laneStepsAvx512<16>);
+  }
+  if (__builtin_cpu_supports("avx2")) {
+    add("avx2", laneStepsAvx2<2>, laneStepsAvx2<4>, laneStepsAvx2<8>, laneStepsAvx2<16>);
+  }
 #endif
-  return laneStepsBaseline<W>;
+  add("baseline", laneStepsBaseline<2>, laneStepsBaseline<4>, laneStepsBaseline<8>,
+      laneStepsBaseline<16>);
+  return codes;
 }
 
-void StepsInFlight(benchmark::State& bench) {
+void StepsInFlight(benchmark::State& bench, LaneSteps steps) {
   const std::vector<OscState> starts = batchStarts(1);
-  kestavon::RasterCanvas canvas(1, 1);
-  const int width = kestavon::RunsInFlight(View::XYPlane, canvas, 0, 0).width();
-  void (*steps)(const std::vector<OscState>&) = width == 4 ? laneStepsFor<4>() : laneStepsFor<8>();
   for (auto _ : bench) steps(starts);
   countRuns(bench, starts.size());
 }
@@ -182,20 +199,36 @@ int main(int argc, char** argv) {
                                                       InFlight, batch.view, batch.scale, true));
   }
   registered.push_back(benchmark::RegisterBenchmark("Steps/one_at_a_time", StepsOneAtATime));
-  registered.push_back(benchmark::RegisterBenchmark("Steps/in_flight", StepsInFlight));
+  // The program's code: the first of its kind at its width.
+  kestavon::RasterCanvas canvas(1, 1);
+  const std::string width =
+      "/" + std::to_string(kestavon::RunsInFlight(View::XYPlane, canvas, 0, 0).width());
+  bool programs = true;
+  for (const LaneCode& code : laneCodes()) {
+    const bool program = programs && code.name.ends_with(width);
+    programs = programs && !program;
+    registered.push_back(benchmark::RegisterBenchmark(
+        (program ? std::string("Steps/in_flight") : "Steps/in_flight/" + code.name).c_str(),
+        StepsInFlight, code.steps));
+  }
   for (benchmark::internal::Benchmark* each : registered) {
     each->Unit(benchmark::kMillisecond)->UseRealTime();
   }
   const std::map<std::string, double> medians = kestavon::bench::runForMedians(argc, argv);
+  if (medians.empty()) return 0;
 
   const int cores = kestavon::usableCores();
-  kestavon::RasterCanvas canvas(1, 1);
   std::printf("\nms a run (medians); %d runs in flight together on a thread; %d cores:\n",
               kestavon::RunsInFlight(View::XYPlane, canvas, 0, 0).width(), cores);
   const double stepsAlone = perRun(medians, "Steps/one_at_a_time", kRunsPerCore);
   const double stepsInFlight = perRun(medians, "Steps/in_flight", kRunsPerCore);
   std::printf("  integration alone: one at a time %6.2f, in flight %6.2f\n", stepsAlone,
               stepsInFlight);
+  for (const auto& [name, time] : medians) {
+    if (name.starts_with("Steps/in_flight/")) {
+      std::printf("    in flight, %-14s %6.2f\n", name.substr(16).c_str(), time / kRunsPerCore);
+    }
+  }
   std::printf("  %-10s %22s %30s %26s\n", "batch", "one at a time (drawing)",
               "in flight, one core (drawing)", "in flight, all cores");
   for (const Batches& batch : kBatches) {
