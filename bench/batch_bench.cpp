@@ -134,7 +134,7 @@ template <int W>
 void laneStepsBaseline(const std::vector<OscState>& starts) {
   laneSteps<W>(starts);
 }
-#if defined(__x86_64__) && !defined(_WIN32)
+#if defined(__x86_64__)
 template <int W>
 [[gnu::target("avx2")]] void laneStepsAvx2(const std::vector<OscState>& starts) {
   laneSteps<W>(starts);
@@ -151,7 +151,7 @@ std::vector<LaneCode> laneCodes() {
     int width = 2;
     ((codes.push_back({vectors + "/" + std::to_string(width), steps}), width *= 2), ...);
   };
-#if defined(__x86_64__) && !defined(_WIN32)
+#if defined(__x86_64__)
   if (__builtin_cpu_supports("avx512f")) {
     add("avx512", laneStepsAvx512<2>, laneStepsAvx512<4>, laneStepsAvx512<8>, laneStepsAvx512<16>);
   }
