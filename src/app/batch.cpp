@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <optional>
@@ -130,12 +131,21 @@ class Pass {
 // axes, as the last run draws them, and that run's pixels.
 void paint(View view, RasterCanvas& canvas, const std::vector<Pixels>& pixels,
            const Pixels& lastRun) {
-  const auto paintLit = [&canvas](const Pixels& lit) {
+  const auto width = static_cast<std::size_t>(canvas.width());
+  const auto paintLit = [&canvas, width](const Pixels& lit) {
     if (lit.empty()) return;  // a thread that did not have its memory
     for (int y = 0; y < canvas.height(); ++y) {
-      const auto row = static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.width());
-      for (int x = 0; x < canvas.width(); ++x) {
-        if (lit[row + static_cast<std::size_t>(x)] == Lit::Yes) canvas.setPixel(x, y, kGreen);
+      const Lit* row = lit.data() + static_cast<std::size_t>(y) * width;
+      for (std::size_t x = 0; x < width;) {
+        // Most of a picture is not lit: eight pixels at once where none is.
+        std::uint64_t eight = 1;
+        if (x + sizeof eight <= width) std::memcpy(&eight, row + x, sizeof eight);
+        if (eight == 0) {
+          x += sizeof eight;
+          continue;
+        }
+        if (row[x] == Lit::Yes) canvas.setPixel(static_cast<int>(x), y, kGreen);
+        ++x;
       }
     }
   };
