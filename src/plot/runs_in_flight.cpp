@@ -218,14 +218,21 @@ template <int W, class Projection>
 }
 #endif
 
+// KESTAVON_WIDEST_VECTORS caps the choice for the tests, which hold the code for every kind of
+// vectors to single runs on a processor that has the widest (tests/plot/CMakeLists.txt): 0 the
+// baseline's, 1 AVX2's.
+#if !defined(KESTAVON_WIDEST_VECTORS)
+#define KESTAVON_WIDEST_VECTORS 2
+#endif
+
 const Kernel& chosenKernel() {
   static const Kernel kernel = [] {
 #if defined(KESTAVON_WIDER_VECTORS)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) {
+    if (KESTAVON_WIDEST_VECTORS >= 2 && __builtin_cpu_supports("avx512f")) {
       return Kernel{8, markAvx512<8, XYProjection>, markAvx512<8, ObliqueProjection>};
     }
-    if (__builtin_cpu_supports("avx2")) {
+    if (KESTAVON_WIDEST_VECTORS >= 1 && __builtin_cpu_supports("avx2")) {
       return Kernel{8, markAvx2<8, XYProjection>, markAvx2<8, ObliqueProjection>};
     }
 #endif
