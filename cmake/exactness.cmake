@@ -2,7 +2,7 @@
 # of the project: no contraction into fused multiply-adds, no fast-math, no reassociation, no
 # link-time optimisation. Each compiler spells that its own way; a compiler this file does not
 # know stops the configuration rather than build a program that may be silently inexact.
-# (x87 excess precision is refused at compile time: see src/platform/checked.h.)
+# (x87 excess precision is refused at compile time: see src/dynamics/checked.h.)
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang|AppleClang)$")
   add_compile_options(-ffp-contract=off -fno-fast-math)

@@ -1,6 +1,6 @@
 #include "dynamics/oscillator.h"
 
-#include "platform/checked.h"
+#include "dynamics/checked.h"
 #include "platform/fp_environment.h"
 
 namespace kestavon {

@@ -19,11 +19,12 @@ double fy(double x, double y);  // y * 0.2 + x
 double fz(double x, double z);  // (x - 5.7) * z + 0.2
 
 // Their arithmetic, in its evaluation order: the one definition, shared by the checked functions
-// above and by the integration step, which checks its result as a whole.
+// above and by the integration step, which checks its result as a whole. Generic, for one run's
+// doubles and for several runs' lanes (dynamics/checked.h).
 namespace field {
-constexpr double fx(double y, double z) { return -(y + z); }
-constexpr double fy(double x, double y) { return y * 0.2 + x; }
-constexpr double fz(double x, double z) { return (x - 5.7) * z + 0.2; }
+inline constexpr auto fx = [](auto y, auto z) { return -(y + z); };
+inline constexpr auto fy = [](auto x, auto y) { return y * 0.2 + x; };
+inline constexpr auto fz = [](auto x, auto z) { return (x - 5.7) * z + 0.2; };
 }  // namespace field
 
 }  // namespace kestavon

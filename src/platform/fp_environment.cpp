@@ -1,10 +1,8 @@
 #include "platform/fp_environment.h"
 
-#include "platform/checked.h"
-
 namespace kestavon {
 
-#if defined(KESTAVON_SSE_STATUS)
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
 
 namespace {
 // MXCSR: bits 0-5 are the status flags, left as they are; the rest is control. The default control
@@ -13,7 +11,11 @@ namespace {
 constexpr std::uint32_t kStatusFlags = 0x3F;
 constexpr std::uint32_t kDefaultControl = 0x1F80;
 
-std::uint32_t readControl() { return fault_flags::readStatus(); }
+std::uint32_t readControl() {
+  std::uint32_t csr;
+  asm volatile("stmxcsr %0" : "=m"(csr));
+  return csr;
+}
 
 void writeControl(std::uint32_t control) {
   std::uint32_t csr = (readControl() & kStatusFlags) | (control & ~kStatusFlags);
@@ -67,12 +69,10 @@ bool fpEnvironmentIsDefault() noexcept { return readControl() == 0; }
 
 #elif defined(__wasm__)
 
-// WebAssembly has one environment, the default: it always rounds to nearest, keeps subnormal
-// numbers and traps on no fault, and has no control register.
+// WebAssembly has no control register: it always rounds to nearest, keeps subnormals and never
+// traps, so its environment is the default one and there is nothing to hold.
 DefaultFpEnvironment::DefaultFpEnvironment() noexcept = default;
-
 DefaultFpEnvironment::~DefaultFpEnvironment() = default;
-
 bool fpEnvironmentIsDefault() noexcept { return true; }
 
 #else

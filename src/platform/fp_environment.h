@@ -18,12 +18,10 @@ class DefaultFpEnvironment {
   DefaultFpEnvironment(const DefaultFpEnvironment&) = delete;
   DefaultFpEnvironment& operator=(const DefaultFpEnvironment&) = delete;
 
-  // Whether the environment found was another one (and the default was put in place).
-  bool replacedAnother() const noexcept { return m_replaced; }
-
  private:
-  bool m_replaced = false;
-  std::uint64_t m_saved = 0;  // the control register as found (x86-64's MXCSR, aarch64's FPCR)
+  // Unused where there is no control register (WebAssembly).
+  [[maybe_unused]] bool m_replaced = false;
+  [[maybe_unused]] std::uint64_t m_saved = 0;  // the register as found (MXCSR, FPCR)
 };
 
 // Whether the environment in force is the default one (see above).

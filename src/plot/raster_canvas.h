@@ -61,6 +61,12 @@ class RasterCanvas final : public PlotSurface {
   [[gnu::always_inline]] void forEachPixel(float x1, float y1, float x2, float y2,
                                            Plot&& plot) const;
 
+  // The pixel (column, row) that holds the point (x, y) of whole twips, when it lies on the
+  // canvas: the pixel that Line lights for an end there, found as Line finds it.
+  [[gnu::always_inline]] bool pixelOf(std::int64_t x, std::int64_t y, int& column, int& row) const {
+    return m_columns.findWhole(x, column) && m_rows.findWhole(y, row);
+  }
+
  private:
   // A segment between two pixels, both ends included.
   struct PixelSegment {
@@ -81,11 +87,11 @@ class RasterCanvas final : public PlotSurface {
       // run's points); false for NaN.
       if (!(twips > -32769.0f && twips < 32768.0f)) return false;
       const int whole = static_cast<int>(twips);
-      if (static_cast<float>(whole) != twips ||
-          static_cast<unsigned>(whole) >= static_cast<unsigned>(count)) {
-        return false;
-      }
-      pixel = pixelOf[static_cast<std::size_t>(whole)];
+      return static_cast<float>(whole) == twips && findWhole(whole, pixel);
+    }
+    [[gnu::always_inline]] bool findWhole(std::int64_t twips, int& pixel) const {
+      if (static_cast<std::uint64_t>(twips) >= static_cast<std::uint64_t>(count)) return false;
+      pixel = pixelOf[static_cast<std::size_t>(twips)];
       return true;
     }
   };

@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "dynamics/checked.h"
 #include "dynamics/runge_kutta.h"
-#include "platform/checked.h"
 #include "platform/fp_environment.h"
 #include "platform/random.h"
 #include "plot/geometry.h"
@@ -15,12 +15,6 @@ namespace kestavon {
 
 namespace {
 
-// A run makes as many passes as its counter allows: t starts at 0, gains 0.001 in double
-// precision after each pass, and a pass is made while t <= 1000. Summed in doubles, t passes 1000
-// only after the pass at t = 999.99999998: 1,000,001 passes (the tests sum it). The loop counts
-// the passes in an integer instead, which keeps an addition and a register off the step's path.
-constexpr int kPasses = 1'000'001;
-
 constexpr Colour kGreen = RGB(0, 255, 0);
 
 // The passes of a run: step, project, draw the segment from the previous point. A template, so
@@ -31,7 +25,7 @@ constexpr Colour kGreen = RGB(0, 255, 0);
 template <class Surface, class Projection>
 [[gnu::noinline]] void drawPasses(Surface& surface, const Projection& project, OscState state) {
   ScreenPoint previous = project(surface, state);
-  for (int pass = 0; pass < kPasses; ++pass) {
+  for (int pass = 0; pass < kPassesPerRun; ++pass) {
     state = nextState(state);
     const ScreenPoint next = project(surface, state);
     surface.Line(previous.px, previous.py, next.px, next.py, kGreen);
@@ -67,18 +61,23 @@ void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle)
   TrajectoryRun(view, surface, Pi, ViewAngle, std::nullopt);
 }
 
+std::array<double, 2> scaleFactors(View view, const PlotSurface& surface) {
+  const double sx = checked<geometry::widthScale>(surface.ScaleWidth());
+  const float height = surface.ScaleHeight();
+  const double sy = view == View::XYPlane ? checked<geometry::xyHeightScale>(height)
+                                          : checked<geometry::obliqueHeightScale>(height);
+  return {sx, sy};
+}
+
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
                    const std::optional<OscState>& fixedStart) {
   const DefaultFpEnvironment environment;
 
-  const double sx = checked<geometry::widthScale>(surface.ScaleWidth());
-  const float height = surface.ScaleHeight();
+  const auto [sx, sy] = scaleFactors(view, surface);
   if (view == View::XYPlane) {
-    const double sy = checked<geometry::xyHeightScale>(height);
     Draw_Axis(surface);
     drawRun(surface, XYProjection{sx, sy}, runStart(fixedStart));
   } else {
-    const double sy = checked<geometry::obliqueHeightScale>(height);
     const OscState start = runStart(fixedStart);
     drawRun(surface, ObliqueProjection::at(sx, sy, Pi, ViewAngle), start);
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 
 #include "dynamics/oscillator.h"
@@ -20,6 +21,16 @@ void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle)
 // one (the sequence is then neither reseeded nor drawn from); with std::nullopt, the run above.
 void TrajectoryRun(View view, PlotSurface& surface, double Pi, double ViewAngle,
                    const std::optional<OscState>& fixedStart);
+
+// A run makes as many passes as its counter allows: t starts at 0, gains 0.001 in double
+// precision after each pass, and a pass is made while t <= 1000. Summed in doubles, t passes 1000
+// only after the pass at t = 999.99999998: 1,000,001 passes (the tests sum it). The loop counts
+// the passes in an integer instead, which keeps an addition and a register off the step's path.
+inline constexpr int kPassesPerRun = 1'000'001;
+
+// A run's scale factors sx and sy on `surface`, as TrajectoryRun computes them before anything
+// else, with their checks. Requires the default floating-point environment.
+std::array<double, 2> scaleFactors(View view, const PlotSurface& surface);
 
 // The start of a run as TrajectoryRun takes it: `fixedStart` when it holds a state, otherwise,
 // after Randomize, three consecutive values of the sequence: x, then y, then z.

@@ -1,23 +1,26 @@
-// Every formula that the program evaluates with checked<> (platform/checked.h), fed infinities,
-// NaNs, zeros and values that overflow, in one input or two: the finiteness check must raise
-// exactly the fault that the status flags record for the same evaluation, and otherwise return
-// the same bits. A formula with an operation whose fault does not reach a result (a product that
-// overflows into a divisor, say) fails here.
+// Every formula that the program evaluates with checked<> (dynamics/checked.h), fed infinities,
+// NaNs, zeros and values that overflow, in one input or two: the check, which names faults from
+// values, must raise exactly the fault that the processor's status flags record for the same
+// evaluation, and otherwise return the same bits. A formula with an operation whose fault does not
+// reach a result (a product that overflows into a divisor, say) fails here.
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <concepts>
 #include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
 
+#include "dynamics/checked.h"
 #include "dynamics/oscillator.h"
 #include "dynamics/runge_kutta.h"
-#include "platform/checked.h"
 #include "platform/run_time_error.h"
 #include "plot/geometry.h"
 #include "support/named_case.h"
+#include "support/status_flags.h"
 
 namespace kestavon {
 namespace {
@@ -42,19 +45,32 @@ T special(std::size_t index) {
 }
 constexpr std::size_t kSpecials = 12;
 
+// The bytes of a result; any NaN as one. Which NaN an operation on a NaN gives is the compiler's
+// choice (it may swap the operands of + and *), and no run draws one.
+template <std::floating_point T>
+std::string bytesOf(T value) {
+  if (std::isnan(value)) return "NaN";
+  return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+template <class T, std::size_t N>
+std::string bytesOf(const std::array<T, N>& values) {
+  std::string bytes;
+  for (const T value : values) bytes += bytesOf(value) + ' ';
+  return bytes;
+}
+
 // What an evaluation gave: the bytes of its results, or the error it raised.
 template <class Evaluation>
 std::string outcomeOf(Evaluation evaluation) {
   try {
-    const auto results = evaluation();
-    return std::string(reinterpret_cast<const char*>(&results), sizeof results);
+    return bytesOf(evaluation());
   } catch (const RunTimeError& error) {
     return error.what();
   }
 }
 
-// How many inputs, with every input ordinary but one or two, make checked<formula> and the flags
-// disagree.
+// How many inputs, with every input ordinary but one or two, make checked<formula> and the status
+// flags disagree.
 template <auto formula, class... Inputs>
 int disagreements() {
   constexpr std::size_t kInputs = sizeof...(Inputs);
@@ -76,7 +92,8 @@ int disagreements() {
           const std::string byFlags = outcomeOf([&] {
             return std::apply(
                 [](auto... in) {
-                  return checkedCall([](auto... x) { return formula(x...); }, in...);
+                  return testing_support::underStatusFlags([](auto... x) { return formula(x...); },
+                                                           in...);
                 },
                 inputs);
           });
@@ -95,11 +112,15 @@ struct FormulaCase : testing_support::NamedCase {
 
 // Divides by the product of its inputs: an overflow in the product turns into a zero, and the
 // finiteness check cannot see it. Here to show that the test finds such a formula.
-constexpr double dividedByProduct(double a, double b) { return 1 / (a * b); }
+constexpr auto dividedByProduct = [](auto a, auto b) { return 1 / (a * b); };
 
 class FormulaFaultsTest : public testing::TestWithParam<FormulaCase> {};
 
-TEST_P(FormulaFaultsTest, FinitenessRaisesWhatTheFlagsRecord) {
+TEST_P(FormulaFaultsTest, NamesTheFaultsTheStatusFlagsRecord) {
+#if defined(__wasm__)
+  GTEST_SKIP() << "WebAssembly has no status flags to judge by; the naming is the same code as "
+                  "on the processors that have them";
+#endif
   const int found = GetParam().disagreements();
   if (GetParam().propagatesFaults) {
     EXPECT_EQ(found, 0) << "inputs for which the finiteness check misses a fault";

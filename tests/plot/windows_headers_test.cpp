@@ -7,9 +7,9 @@
 
 #include <ostream>
 
+#include "dynamics/checked.h"
 #include "dynamics/oscillator.h"
 #include "dynamics/runge_kutta.h"
-#include "platform/checked.h"
 #include "platform/fp_environment.h"
 #include "platform/random.h"
 #include "platform/run_time_error.h"
