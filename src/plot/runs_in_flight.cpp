@@ -188,9 +188,9 @@ template <int W, class Projection>
 }
 
 // The code for each kind of processor: the same source, compiled for its vectors, at the width
-// measured best for it (docs/performance.md): two SSE2 registers of doubles, two of AVX2, one of
-// AVX-512. Wider lanes speed the integration a little more, but a batch's last group then leaves
-// more lanes empty, and a small batch spreads over fewer threads.
+// measured best for it (docs/performance.md): two SSE2 registers of doubles, two of AVX2, two of
+// AVX-512. Wider still gains little on the integration, and a batch's last group then leaves
+// more lanes empty.
 struct Kernel {
   int width;
   void (*xy)(const Group&, const XYProjection&);
@@ -230,7 +230,7 @@ const Kernel& chosenKernel() {
 #if defined(KESTAVON_WIDER_VECTORS)
     __builtin_cpu_init();
     if (KESTAVON_WIDEST_VECTORS >= 2 && __builtin_cpu_supports("avx512f")) {
-      return Kernel{8, markAvx512<8, XYProjection>, markAvx512<8, ObliqueProjection>};
+      return Kernel{16, markAvx512<16, XYProjection>, markAvx512<16, ObliqueProjection>};
     }
     if (KESTAVON_WIDEST_VECTORS >= 1 && __builtin_cpu_supports("avx2")) {
       return Kernel{8, markAvx2<8, XYProjection>, markAvx2<8, ObliqueProjection>};
