@@ -23,6 +23,7 @@
 #include "app/batch.h"
 #include "dynamics/lanes.h"
 #include "dynamics/runge_kutta.h"
+#include "form/layout.h"
 #include "platform/cores.h"
 #include "platform/random.h"
 #include "plot/projection.h"
@@ -45,7 +46,8 @@ std::vector<OscState> batchStarts(int cores) {
 }
 
 kestavon::RasterCanvas pictureCanvas(int scale) {
-  kestavon::RasterCanvas canvas(kestavon::kPlotAreaWidth * scale, kestavon::kPlotAreaHeight * scale,
+  kestavon::RasterCanvas canvas(kestavon::form::kPlotAreaWidth * scale,
+                                kestavon::form::kPlotAreaHeight * scale,
                                 kestavon::twipsPerDevicePixel(scale));
   kestavon::Draw_Axis(canvas);
   return canvas;

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "form/layout.h"
 #include "plot/raster_canvas.h"
 #include "plot/screen_canvas.h"
 #include "plot/trajectory.h"
@@ -22,7 +23,8 @@ void DrawnRun(benchmark::State& bench, kestavon::View view) {
 // The window's own canvas on a screen of device pixel ratio 1.25 (the drawing area starting half
 // a device pixel in) and 2: the same run, also keeping the record of logical pixels.
 void DrawnScreenRun(benchmark::State& bench, kestavon::DeviceGrid grid) {
-  kestavon::ScreenCanvas canvas(kestavon::kPlotAreaWidth, kestavon::kPlotAreaHeight, grid);
+  kestavon::ScreenCanvas canvas(kestavon::form::kPlotAreaWidth, kestavon::form::kPlotAreaHeight,
+                                grid);
   for (auto _ : bench) {
     canvas.Cls();
     kestavon::TrajectoryRun(kestavon::View::XYPlane, canvas, 3.141592654, 120);

@@ -7,6 +7,7 @@
 
 #include "app/batch.h"
 #include "app/progress.h"
+#include "form/layout.h"
 #include "picture/png_file.h"
 #include "platform/cores.h"
 #include "platform/messages.h"
@@ -31,7 +32,8 @@ int renderPicture(const Options& options) {
   std::vector<OscState> starts(static_cast<std::size_t>(options.runs));
   for (OscState& start : starts) start = runStart(options.start);
   // The window's canvas on a screen of this density: whole device pixels per pixel, on the grid.
-  const int width = kPlotAreaWidth * options.scale, height = kPlotAreaHeight * options.scale;
+  const int width = form::kPlotAreaWidth * options.scale,
+            height = form::kPlotAreaHeight * options.scale;
   std::optional<RasterCanvas> made;
   try {
     made.emplace(width, height, twipsPerDevicePixel(options.scale));

@@ -7,12 +7,8 @@
 
 namespace kestavon {
 
-static_assert(form::logicalPixels(form::control(form::ControlId::picGraph).place.width) -
-                      2 * form::kPlotFrameWidth ==
-                  kPlotAreaWidth &&
-              form::logicalPixels(form::control(form::ControlId::picGraph).place.height) -
-                      2 * form::kPlotFrameWidth ==
-                  kPlotAreaHeight);
+// The plot's canvas and the form measure a logical pixel in the same twips.
+static_assert(form::kTwipsPerLogicalPixel == static_cast<int>(RasterCanvas::kTwipsPerPixel));
 
 frmKestavon::frmKestavon(ScreenCanvas& plot, const std::optional<OscState>& fixedStart)
     : picGraph(plot), m_fixedStart(fixedStart) {

@@ -61,6 +61,11 @@ inline constexpr int kPlotLeft =
     logicalPixels(control(ControlId::picGraph).place.left) + kPlotFrameWidth;
 inline constexpr int kPlotTop =
     logicalPixels(control(ControlId::picGraph).place.top) + kPlotFrameWidth;
+// The plot's size in logical pixels, that of every picture at one pixel a logical pixel.
+inline constexpr int kPlotAreaWidth =
+    logicalPixels(control(ControlId::picGraph).place.width) - 2 * kPlotFrameWidth;
+inline constexpr int kPlotAreaHeight =
+    logicalPixels(control(ControlId::picGraph).place.height) - 2 * kPlotFrameWidth;
 
 // The access key of a control: the character after '&' in its caption, in upper case; 0 for none.
 constexpr char accessKey(const Control& control) {

@@ -9,10 +9,6 @@
 
 namespace kestavon {
 
-// The window's plot area in logical pixels of 15 twips: 8235 x 5595 twips.
-inline constexpr int kPlotAreaWidth = 549;
-inline constexpr int kPlotAreaHeight = 373;
-
 // Where a drawing area of whole logical pixels (15 twips each) lies on a screen's grid of device
 // pixels: `ratio` device pixels to a logical pixel, and the area's top-left corner `offsetX`,
 // `offsetY` device pixels into the device pixel that holds it, each in [0, 1). At a fractional

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "form/layout.h"
 #include "platform/run_time_error.h"
 #include "plot/projection.h"
 #include "plot/screen_canvas.h"
@@ -68,7 +69,7 @@ struct Drawn {
 // The window's canvas after it opens (the axes), then the runs.
 template <class Runs>
 Drawn draw(const BatchCase& c, Runs&& runs) {
-  RasterCanvas canvas(kPlotAreaWidth * c.scale, kPlotAreaHeight * c.scale,
+  RasterCanvas canvas(form::kPlotAreaWidth * c.scale, form::kPlotAreaHeight * c.scale,
                       twipsPerDevicePixel(c.scale));
   Draw_Axis(canvas);
   Drawn drawn;

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <cstdint>
 
+#include "form/layout.h"
 #include "plot/screen_canvas.h"
 #include "support/reference_pictures.h"
 
@@ -33,7 +34,7 @@ TEST_P(RenderTest, ProgramMatchesTheReference) {
   ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
   EXPECT_TRUE(program.readAllStandardError().isEmpty());
   const QImage picture = QImage(output).convertToFormat(QImage::Format_RGB32);
-  ASSERT_EQ(picture.size(), QSize(kPlotAreaWidth * c.scale, kPlotAreaHeight * c.scale));
+  ASSERT_EQ(picture.size(), QSize(form::kPlotAreaWidth * c.scale, form::kPlotAreaHeight * c.scale));
   EXPECT_EQ(
       testing_support::fingerprint(reinterpret_cast<const std::uint32_t*>(picture.constBits()),
                                    static_cast<long>(picture.width()) * picture.height()),

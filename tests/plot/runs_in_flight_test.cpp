@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "form/layout.h"
 #include "platform/run_time_error.h"
 #include "plot/screen_canvas.h"
 #include "support/named_case.h"
@@ -44,7 +45,7 @@ struct Alone {
 };
 
 Alone runAlone(const FlightCase& c, const OscState& start) {
-  RasterCanvas canvas(kPlotAreaWidth * c.scale, kPlotAreaHeight * c.scale,
+  RasterCanvas canvas(form::kPlotAreaWidth * c.scale, form::kPlotAreaHeight * c.scale,
                       twipsPerDevicePixel(c.scale));
   Alone alone;
   try {
@@ -73,7 +74,7 @@ class RunsInFlightTest : public testing::TestWithParam<FlightCase> {};
 
 TEST_P(RunsInFlightTest, EachRunLightsWhatItTurnsGreenAloneAndFaultsWhereItFaultsAlone) {
   const FlightCase& c = GetParam();
-  const RasterCanvas canvas(kPlotAreaWidth * c.scale, kPlotAreaHeight * c.scale,
+  const RasterCanvas canvas(form::kPlotAreaWidth * c.scale, form::kPlotAreaHeight * c.scale,
                             twipsPerDevicePixel(c.scale));
   const RunsInFlight flight(c.view, canvas, kFormLoadPi, kFormLoadViewAngle);
   const std::size_t size =

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "form/layout.h"
 #include "plot/projection.h"
 #include "plot/raster_canvas.h"
 #include "plot/screen_canvas.h"
@@ -35,7 +36,7 @@ class WholeRunTest : public testing::TestWithParam<ReferencePicture> {};
 
 TEST_P(WholeRunTest, MatchesTheReference) {
   const ReferencePicture& c = GetParam();
-  RasterCanvas canvas(kPlotAreaWidth * c.scale, kPlotAreaHeight * c.scale,
+  RasterCanvas canvas(form::kPlotAreaWidth * c.scale, form::kPlotAreaHeight * c.scale,
                       twipsPerDevicePixel(c.scale));
   drawOpeningAndRun(canvas, std::string(c.view) == "xy" ? View::XYPlane : View::Oblique, c.start);
   EXPECT_EQ(fingerprintOf(canvas), c.expected);
@@ -49,9 +50,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, WholeRunTest,
 // ratio K.
 TEST(WholeRunTest, PictureAtScaleKIsTheWindowsAtRatioK) {
   for (const int scale : {2, 3, 7}) {
-    RasterCanvas rendered(kPlotAreaWidth * scale, kPlotAreaHeight * scale,
+    RasterCanvas rendered(form::kPlotAreaWidth * scale, form::kPlotAreaHeight * scale,
                           twipsPerDevicePixel(scale));
-    ScreenCanvas shown(kPlotAreaWidth, kPlotAreaHeight,
+    ScreenCanvas shown(form::kPlotAreaWidth, form::kPlotAreaHeight,
                        DeviceGrid{static_cast<double>(scale), 0, 0});
     for (PlotSurface* surface :
          {static_cast<PlotSurface*>(&rendered), static_cast<PlotSurface*>(&shown)}) {
