@@ -292,7 +292,7 @@ int give(const Answer& answer) {
   }
   if (const std::optional<std::string> failure = writeStandardOutput(
           {reinterpret_cast<const std::uint8_t*>(answer.text.data()), answer.text.size()})) {
-    report("cannot write to standard output: " + *failure);
+    report(cannotWrite(kStandardOutput, *failure));
     return 1;
   }
   return answer.status;

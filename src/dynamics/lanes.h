@@ -20,28 +20,11 @@ namespace lanes_detail {
 // The vector of Width doubles, aligned as a double, so that lanes passed by value (a formula's
 // arguments) are no over-aligned arguments; in registers this changes nothing. And the vector of
 // as many 64-bit integers. (typedef: clang drops the alignment from an alias declaration.)
-template <int Width>
-struct Vector;
 // NOLINTBEGIN(modernize-use-using)
-template <>
-struct Vector<2> {
-  typedef double type __attribute__((vector_size(16), aligned(8)));
-  typedef long long integers __attribute__((vector_size(16), aligned(8)));
-};
-template <>
-struct Vector<4> {
-  typedef double type __attribute__((vector_size(32), aligned(8)));
-  typedef long long integers __attribute__((vector_size(32), aligned(8)));
-};
-template <>
-struct Vector<8> {
-  typedef double type __attribute__((vector_size(64), aligned(8)));
-  typedef long long integers __attribute__((vector_size(64), aligned(8)));
-};
-template <>
-struct Vector<16> {
-  typedef double type __attribute__((vector_size(128), aligned(8)));
-  typedef long long integers __attribute__((vector_size(128), aligned(8)));
+template <int Width>
+struct Vector {
+  typedef double type __attribute__((vector_size(8 * Width), aligned(8)));
+  typedef long long integers __attribute__((vector_size(8 * Width), aligned(8)));
 };
 // NOLINTEND(modernize-use-using)
 

@@ -33,11 +33,6 @@ struct Judgement {
   std::optional<std::string> refusal;
 };
 
-std::string cannotWrite(const std::string& name, const std::string& reason) {
-  if (name == kStandardOutput) return "cannot write to standard output: " + reason;
-  return "cannot write " + printable(name) + ": " + reason;
-}
-
 bool endsInPng(std::string_view name) {
   if (name.size() < 4) return false;
   std::string suffix(name.substr(name.size() - 4));
@@ -232,6 +227,11 @@ std::optional<std::string> writeStream(const std::string& name, std::span<const 
 }
 
 }  // namespace
+
+std::string cannotWrite(const std::string& name, const std::string& reason) {
+  if (name == kStandardOutput) return "cannot write to standard output: " + reason;
+  return "cannot write " + printable(name) + ": " + reason;
+}
 
 std::optional<std::string> pngNameRefusal(const std::string& name) {
   if (name == kStandardOutput || name.empty() || endsInPng(name)) return std::nullopt;

@@ -10,6 +10,10 @@ namespace kestavon {
 // The name that designates the program's standard output.
 inline constexpr char kStandardOutput[] = "-";
 
+// The words of a write to `name` that failed for `reason`: "cannot write NAME: REASON", or
+// "cannot write to standard output: REASON" for kStandardOutput.
+std::string cannotWrite(const std::string& name, const std::string& reason);
+
 // How long a write into a stream waits for its reader.
 enum class Patience {
   // As long as it takes (a FIFO's reader may come later): the command line's way.
